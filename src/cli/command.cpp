@@ -1,0 +1,34 @@
+#include "command.h"
+
+#include <algorithm>
+
+namespace varneth::cli {
+
+std::optional<std::string> Context::option(const std::string& name) const {
+    auto it = call.options.find(name);
+    if (it == call.options.end()) return std::nullopt;
+    return it->second;
+}
+
+const OptionSpec* Command::findOption(std::string_view name) const {
+    for (const auto& o : options)
+        if (o.name == name) return &o;
+    return nullptr;
+}
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all = [] {
+        std::vector<Command> list = baseCommands();
+        std::sort(list.begin(), list.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
+        return list;
+    }();
+    return all;
+}
+
+const Command* findCommand(std::string_view name) {
+    for (const auto& c : commands())
+        if (c.name == name) return &c;
+    return nullptr;
+}
+
+}  // namespace varneth::cli

@@ -1,0 +1,150 @@
+// The commands every program directory has: making one, and looking at and loading its tables.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+#include "app/program_directory.h"
+#include "command.h"
+#include "storage/csv.h"
+#include "storage/cursor.h"
+#include "storage/database.h"
+#include "storage/error.h"
+#include "storage/names.h"
+#include "storage/query.h"
+
+namespace varneth::cli {
+
+using storage::Alias;
+
+namespace {
+
+constexpr const char* kOnlyQueries = "只能执行查询语句";
+
+// Skips blanks, SQL comments and, with `semicolons`, statement separators.
+std::size_t skipBlanks(std::string_view s, std::size_t i, bool semicolons) {
+    while (i < s.size()) {
+        if (std::isspace(static_cast<unsigned char>(s[i])) || (semicolons && s[i] == ';')) {
+            ++i;
+        } else if (s.compare(i, 2, "--") == 0) {
+            i = s.find('\n', i);
+            if (i == std::string_view::npos) return s.size();
+        } else if (s.compare(i, 2, "/*") == 0) {
+            i = s.find("*/", i + 2);
+            if (i == std::string_view::npos) return s.size();
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
+bool startsWithKeyword(std::string_view sql, std::string_view keyword) {
+    std::size_t i = skipBlanks(sql, 0, false);
+    if (sql.size() - i < keyword.size()) return false;
+    for (std::size_t k = 0; k < keyword.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(sql[i + k])) != keyword[k]) return false;
+    std::size_t end = i + keyword.size();
+    return end == sql.size() || !(std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_');
+}
+
+// SQLite runs only the first statement of a text and calls some statements that change the
+// connection (ATTACH, PRAGMA …) read-only, so a query must be one statement that begins as one.
+void requireSingleQuery(storage::Database& db, const std::string& sql) {
+    if (!startsWithKeyword(sql, "select") && !startsWithKeyword(sql, "with")) throw storage::Error(kOnlyQueries);
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db.handle(), sql.c_str(), -1, &stmt, &tail);
+    bool readOnly = stmt && sqlite3_stmt_readonly(stmt);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_OK) return;  // the query itself reports the SQL fault
+    std::string_view rest = tail ? std::string_view(tail) : std::string_view();
+    if (!readOnly || skipBlanks(rest, 0, true) != rest.size()) throw storage::Error(kOnlyQueries);
+}
+
+int init(Context& ctx) {
+    app::createProgramDirectory(ctx.arg(0), app::findDataDir(ctx.exeDir), ctx.flag("bare"));
+    return 0;
+}
+
+int tables(Context& ctx) {
+    for (Alias alias : {Alias::Curr, Alias::Kvt}) {
+        auto names = ctx.engine.database(alias).tableNames();
+        std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return storage::lowerName(a) < storage::lowerName(b);
+        });
+        for (const auto& name : names) ctx.out << storage::aliasName(alias) << '\t' << name << '\n';
+    }
+    return 0;
+}
+
+int exportTable(Context& ctx) {
+    const std::string& name = ctx.arg(0);
+    storage::Cursor cursor(ctx.engine.databaseFor(name), name);
+    if (auto order = ctx.option("order")) cursor.setOrdering(*order);
+    // Written whole, so that a failure never leaves half a file on stdout.
+    std::ostringstream csv;
+    storage::exportCsv(cursor, csv);
+    ctx.out << csv.str();
+    return 0;
+}
+
+int importTable(Context& ctx) {
+    const std::string& name = ctx.arg(0);
+    std::ifstream in(ctx.arg(1), std::ios::binary);
+    if (!in) {
+        ctx.prompter.message("无法打开文件：" + ctx.arg(1));
+        return 1;
+    }
+    storage::importCsv(ctx.engine.databaseFor(name), name, in);
+    return 0;
+}
+
+int sql(Context& ctx) {
+    Alias alias = Alias::Kvt;
+    if (auto a = ctx.option("alias")) {
+        if (*a == "curr")
+            alias = Alias::Curr;
+        else if (*a != "kvt")
+            throw UsageError("--alias 只能是 kvt 或 curr：" + *a, ctx.call.command);
+    }
+    storage::Database& db = ctx.engine.database(alias);
+    storage::Query query(db);
+    query.setText(ctx.arg(0));
+    requireSingleQuery(db, storage::Query::rewrite(query.text()));
+    storage::Cursor& result = query.open();
+    const auto& fields = result.def().fields;
+    std::ostringstream tsv;
+    for (std::size_t i = 0; i < fields.size(); ++i) tsv << (i ? "\t" : "") << fields[i].name;
+    tsv << '\n';
+    for (int p = 0; p < result.count(); ++p) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            tsv << (i ? "\t" : "") << result.valueAt(p, static_cast<int>(i)).toString();
+        tsv << '\n';
+    }
+    ctx.out << tsv.str();
+    return 0;
+}
+
+int login(Context& ctx) {
+    ctx.out << ctx.session->accountDir().string() << '\n';
+    return 0;
+}
+
+}  // namespace
+
+std::vector<Command> baseCommands() {
+    return {
+        {"init", "DIR [--bare]", 1, 1, {{"bare", false}}, false, init},
+        {"tables", "", 0, 0, {}, true, tables},
+        {"export", "TABLE [--order NAME]", 1, 1, {{"order", true}}, true, exportTable},
+        {"import", "TABLE FILE.csv", 2, 2, {}, true, importTable},
+        {"sql", "\"SELECT …\" [--alias kvt|curr]", 1, 1, {{"alias", true}}, true, sql},
+        {"login", "", 0, 0, {}, true, login},
+    };
+}
+
+}  // namespace varneth::cli

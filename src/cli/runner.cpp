@@ -1,0 +1,69 @@
+#include "runner.h"
+
+#include <exception>
+#include <memory>
+
+#include "app/login.h"
+#include "cli_prompter.h"
+#include "command.h"
+#include "command_line.h"
+#include "storage/engine.h"
+
+namespace varneth::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Absolute, so that the account directory the login reports reads the same from anywhere.
+fs::path programDirectory(const fs::path& given) {
+    fs::path dir = fs::absolute(given).lexically_normal();
+    if (!dir.has_filename() && dir.has_parent_path() && dir != dir.root_path()) dir = dir.parent_path();
+    return dir;
+}
+
+int runLoggedIn(const Invocation& call, storage::Engine& engine, port::Prompter& prompter,
+                port::Clock& clock, std::ostream& out, const fs::path& exeDir) {
+    app::Login login(engine, programDirectory(call.global.dir), prompter, clock);
+    if (!login.start()) return 1;
+    // As in the login window: without a typed name the pre-filled one is used.
+    std::string name = call.global.account ? *call.global.account : login.lastPicked();
+    auto session = login.enter(name, call.global.password.value_or(""));
+    if (!session) return 1;
+    storage::Action action(engine);
+    Context ctx{call, engine, session.get(), prompter, clock, out, exeDir};
+    return call.command->run(ctx);
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& argv, const fs::path& exeDir, std::ostream& out, std::ostream& err) {
+    Invocation call;
+    try {
+        call = parseCommandLine(argv);
+    } catch (const UsageError& e) {
+        err << e.what() << '\n' << usageText(e.command);
+        return 2;
+    }
+    std::unique_ptr<port::Clock> clock;
+    if (call.global.now)
+        clock = std::make_unique<port::FixedClock>(*call.global.now);
+    else
+        clock = std::make_unique<port::SystemClock>();
+    CliPrompter prompter(out, call.global.answers, call.global.yes);
+    storage::Engine engine;
+    try {
+        if (call.command->needsLogin) return runLoggedIn(call, engine, prompter, *clock, out, exeDir);
+        Context ctx{call, engine, nullptr, prompter, *clock, out, exeDir};
+        return call.command->run(ctx);
+    } catch (const UsageError& e) {
+        err << e.what() << '\n' << usageText(e.command);
+        return 2;
+    } catch (const std::exception& e) {
+        // Engine failures, seed failures: the action stops with their text, as a message box would.
+        prompter.message(e.what());
+        return 1;
+    }
+}
+
+}  // namespace varneth::cli

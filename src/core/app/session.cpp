@@ -1,0 +1,14 @@
+#include "app/session.h"
+
+namespace varneth::app {
+
+Session::Session(storage::Engine& engine, std::filesystem::path programDir, std::string accountName,
+                 std::filesystem::path accountDir, port::Prompter& prompter, port::Clock& clock)
+    : engine_(engine),
+      programDir_(std::move(programDir)),
+      accountName_(std::move(accountName)),
+      accountDir_(std::move(accountDir)),
+      prompter_(prompter),
+      clock_(clock) {}
+
+}  // namespace varneth::app

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "port/clock.h"
+#include "port/prompter.h"
+#include "storage/engine.h"
+
+namespace varneth::app {
+
+// What a login gives every window until logout: the two aliases, the account and the ports.
+// Later subsystems hang their long-lived objects here.
+class Session {
+public:
+    Session(storage::Engine& engine, std::filesystem::path programDir, std::string accountName,
+            std::filesystem::path accountDir, port::Prompter& prompter, port::Clock& clock);
+
+    storage::Engine& engine() { return engine_; }
+    storage::Database& kvt() { return engine_.database(storage::Alias::Kvt); }
+    storage::Database& curr() { return engine_.database(storage::Alias::Curr); }
+    const std::filesystem::path& programDir() const { return programDir_; }
+    const std::string& accountName() const { return accountName_; }
+    const std::filesystem::path& accountDir() const { return accountDir_; }
+    port::Prompter& prompter() { return prompter_; }
+    port::Clock& clock() { return clock_; }
+
+private:
+    storage::Engine& engine_;
+    std::filesystem::path programDir_;
+    std::string accountName_;
+    std::filesystem::path accountDir_;
+    port::Prompter& prompter_;
+    port::Clock& clock_;
+};
+
+}  // namespace varneth::app

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varneth::port {
+
+// Where a report's plain-text lines go: the printer (preview, PDF) in the GUI, or a text file.
+// A report is a sequence of pages, each a sequence of lines.
+class ReportSink {
+public:
+    virtual ~ReportSink() = default;
+    virtual void line(std::string_view text) = 0;
+    virtual void newPage() = 0;
+    // The report is complete; false when it could not be delivered (the sink has said why).
+    virtual bool finish() = 0;
+};
+
+// Collects pages in memory: for tests, and for front ends that lay pages out themselves.
+class MemoryReport : public ReportSink {
+public:
+    void line(std::string_view text) override;
+    void newPage() override { pages.emplace_back(); }
+    bool finish() override { return true; }
+    std::vector<std::vector<std::string>> pages;
+    // The pages as one text: lines end with "\n", pages are separated by a form feed line.
+    std::string text() const;
+};
+
+// Writes a UTF-8 text file; pages are separated by a form feed.
+class TextFileReport : public ReportSink {
+public:
+    explicit TextFileReport(std::filesystem::path file);
+    void line(std::string_view text) override;
+    void newPage() override;
+    bool finish() override;
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+    MemoryReport pages_;
+};
+
+}  // namespace varneth::port
