@@ -150,7 +150,8 @@ Value Table::fit(const FieldDef& f, const Value& v) {
     switch (f.type) {
     case FieldType::Text: {
         std::string s = v.toString();
-        if (f.width > 0 && static_cast<int>(s.size()) > f.width) s = text::cutToWidth(s, f.width);
+        // No character takes more GBK bytes than 4/3 of its UTF-8 bytes: short texts need no count.
+        if (f.width > 0 && static_cast<int>(s.size()) * 4 > f.width * 3) s = text::cutToWidth(s, f.width);
         return Value(text::trimRight(s));
     }
     case FieldType::Number: {

@@ -38,7 +38,7 @@ protected:
         add("cash", "", "xj", "xj", "01", 5000);
         add("closed", "P2026010100", "600001", "A", "01", 100);
         add("sold", "P2026010100", "600001", "A", "01", -100);
-        add("remainder", "0???", "600002", "A", "01", -50);
+        add("remains", "0???", "600002", "A", "01", -50);
         add("manual", "###", "730001", "A", "01", 1000);
         add("zzc", "###", "zzc", "zzc", "zzc", 1);
         add("zzz", "###", "zzz", "zzz", "zzz", 1);
@@ -61,11 +61,11 @@ using Names = std::set<std::string>;
 
 TEST_F(PredicatesTest, EachPredicateSelectsExactlyTheKindsItNames) {
     EXPECT_EQ(select(ledger::kCatalogPredicate),
-              (Names{"holding", "order", "frozen", "cash", "remainder", "manual", "zzc", "zzz"}));
+              (Names{"holding", "order", "frozen", "cash", "remains", "manual", "zzc", "zzz"}));
     EXPECT_EQ(select(ledger::kDetailPredicate), select(ledger::kCatalogPredicate));
-    EXPECT_EQ(select(ledger::kUnconfirmedPredicate), (Names{"order", "remainder"}));
+    EXPECT_EQ(select(ledger::kUnconfirmedPredicate), (Names{"order", "remains"}));
     EXPECT_EQ(select(ledger::kFundReportPredicate), (Names{"holding", "cash"}));
-    EXPECT_EQ(select(ledger::kOptimiserPredicate), (Names{"holding", "order", "frozen", "cash", "remainder"}));
+    EXPECT_EQ(select(ledger::kOptimiserPredicate), (Names{"holding", "order", "frozen", "cash", "remains"}));
     EXPECT_EQ(select(ledger::kStatisticsPredicate), (Names{"holding", "cash", "closed", "manual", "zzc", "zzz"}));
 }
 
@@ -74,7 +74,7 @@ TEST_F(PredicatesTest, TheNamedOrderingsSplitTheBookBetweenHoldingsAndClosedOut)
     t.setOrdering("For_PC");
     Names closed;
     for (t.first(); !t.eof(); t.next()) closed.insert(t.text("NAME"));
-    EXPECT_EQ(closed, (Names{"closed", "sold", "remainder"}));
+    EXPECT_EQ(closed, (Names{"closed", "sold", "remains"}));
     t.setOrdering("No_PC");
     EXPECT_EQ(t.count(), 7);
     EXPECT_EQ(t.text("QSDM"), "01");  // by broker first: the total rows come last
