@@ -62,10 +62,10 @@ TEST_F(LoginTest, NameAndPasswordMustMatchTheSameAccount) {
 }
 
 TEST_F(LoginTest, StoredPasswordsAreHashedAndAnEmptyOneMeansNone) {
+    auto login = start();
     storage::Cursor z(engine.database(Alias::Curr), "z.db");
     ASSERT_TRUE(z.locate("User_name", {"张三"}));
     EXPECT_NE(z.text("User_password"), "pw1");
-    auto login = start();
     EXPECT_EQ(login->enter("我的帐户", "x"), nullptr);
     EXPECT_NE(login->enter("我的帐户", ""), nullptr);
 }
