@@ -1,0 +1,58 @@
+#include "text/gbk.h"
+
+#include <gtest/gtest.h>
+
+using namespace varneth::text;
+
+namespace {
+
+TEST(GbkWidth, CountsGbkBytesAndInvalidBytesOneEach) {
+    EXPECT_EQ(gbkWidth("平安银行A"), 9);
+    EXPECT_EQ(gbkWidth("한"), 4);                // not in GBK: GB18030's four bytes
+    EXPECT_EQ(gbkWidth("\xF0\x9F\x98\x80"), 4);  // beyond the BMP
+    // A stray byte, a truncated character, an encoded surrogate, an overlong "/".
+    EXPECT_EQ(gbkWidth("\xFF\xE4\xB8\xED\xA0\x80\xC0\xAF"), 8);
+}
+
+TEST(GbkWidth, AgreesWithTheConversionEveryTime) {
+    for (const char* s : {"中文A", "平安银行", "€½ä", "한글", "\xEE\x9E\x8D", "a\xFFz", "\xF0\x9F\x98\x80"}) {
+        SCOPED_TRACE(s);
+        EXPECT_EQ(gbkWidth(s), static_cast<int>(utf8ToGbk(s).size()));
+        EXPECT_EQ(gbkWidth(s), static_cast<int>(utf8ToGbk(s).size()));  // now from the cache
+    }
+}
+
+TEST(CutToWidth, NeverSplitsACharacter) {
+    const char* expected[] = {"",     "",       "平",     "平",       "平安",
+                              "平安", "平安银", "平安银", "平安银行", "平安银行A"};
+    for (int w = 0; w <= 9; ++w) EXPECT_EQ(cutToWidth("平安银行A", w), expected[w]) << "width " << w;
+    EXPECT_EQ(cutToWidth("平安银行A", -1), "");
+    EXPECT_EQ(cutToWidth("A平\xFF安", 4), "A平\xFF");
+}
+
+TEST(Trim, RemovesSpacesAndControlCharacters) {
+    EXPECT_EQ(trim(" \t 现金 xj \r\n"), "现金 xj");
+    EXPECT_EQ(trimRight("  ab  "), "  ab");
+}
+
+TEST(S10, PadsByTheWidthOfTheTrimmedText) {
+    EXPECT_EQ(s10("平安银行", 9), "平安银行 ");
+    EXPECT_EQ(s10("平安银行", 3), "平安银行");
+    EXPECT_EQ(s10("", 3), "   ");
+    // Surrounding blanks stay but are not counted, as in the heading " 券商".
+    EXPECT_EQ(s10(" 券商", 9), " 券商     ");
+    EXPECT_EQ(s10("ab  ", 6), "ab      ");
+}
+
+TEST(GbkConversion, RoundTripsAndReplacesWhatDoesNotConvert) {
+    EXPECT_EQ(utf8ToGbk("中文A"), "\326\320\316\304A");
+    EXPECT_EQ(gbkToUtf8("\326\320\316\304A"), "中文A");
+    const std::string mixed = "现金 한 \xF0\x9F\x98\x80 ＄";
+    EXPECT_EQ(gbkToUtf8(utf8ToGbk(mixed)), mixed);
+    EXPECT_EQ(utf8ToGbk("a\xFFz"), "a?z");
+    EXPECT_EQ(gbkToUtf8("a\201 z"), "a\xEF\xBF\xBD z");      // a lead byte before a blank
+    EXPECT_EQ(gbkToUtf8("\xD6\xD0\xD6"), "中\xEF\xBF\xBD");  // a truncated tail
+    EXPECT_EQ(gbkToUtf8(std::string(100000, 'x')).size(), 100000u);
+}
+
+}  // namespace
