@@ -105,6 +105,7 @@ bool Cursor::less(const Row* a, const Row* b) const {
 }
 
 void Cursor::rebuild() {
+    locateIndex_.clear();
     std::int64_t keep = pos_ >= 0 && pos_ < count() ? view_[static_cast<std::size_t>(pos_)]->rowid : -1;
     view_.clear();
     for (Row* r : table_->rowsInNaturalOrder())
@@ -317,39 +318,64 @@ void Cursor::remove() {
 // ---- searching
 
 bool Cursor::locate(std::string_view fields, const std::vector<Value>& values) {
-    autoPost();
     auto names = splitFields(fields);
-    if (names.size() != values.size()) throw Error("查找的字段和值个数不一致");
     std::vector<int> idx;
-    std::vector<Value> wanted;
-    for (std::size_t k = 0; k < names.size(); ++k) {
-        int i = fieldIndex(names[k]);
-        idx.push_back(i);
-        const FieldDef& f = def().fields[static_cast<std::size_t>(i)];
+    for (const auto& n : names) idx.push_back(fieldIndex(n));
+    return locate(idx, values);
+}
+
+namespace {
+// A value's bytes in a locate key; equal values (as compare() sees them) give equal bytes.
+void appendKey(std::string& key, const Value& v) {
+    if (v.isNull()) {
+        key += 'z';
+    } else if (v.isText()) {
+        auto n = static_cast<std::uint32_t>(v.text().size());
+        key += 't';
+        key.append(reinterpret_cast<const char*>(&n), sizeof n);
+        key += v.text();
+    } else {
+        double d = v.toDouble();
+        if (d == 0) d = 0;  // -0 equals 0
+        key += 'n';
+        key.append(reinterpret_cast<const char*>(&d), sizeof d);
+    }
+}
+}  // namespace
+
+bool Cursor::locate(const std::vector<int>& fields, const std::vector<Value>& values) {
+    autoPost();
+    if (fields.size() != values.size()) throw Error("查找的字段和值个数不一致");
+    std::string key;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        const FieldDef& f = def().fields.at(static_cast<std::size_t>(fields[k]));
         if (f.type == FieldType::Text) {
-            wanted.emplace_back(text::trimRight(values[k].toString()));
+            appendKey(key, Value(text::trimRight(values[k].toString())));
         } else {
             try {
-                wanted.push_back(Table::fit(f, values[k]));
+                appendKey(key, Table::fit(f, values[k]));
             } catch (const Error&) {
                 return false;  // a value that cannot be of the field's type matches no row
             }
         }
     }
-    for (std::size_t p = 0; p < view_.size(); ++p) {
-        const Record& r = view_[p]->values;
-        bool all = true;
-        for (std::size_t k = 0; k < idx.size() && all; ++k) {
-            const Value& have = r[static_cast<std::size_t>(idx[k])];
-            all = have.compare(wanted[k]) == 0 && have.isNull() == wanted[k].isNull();
-        }
-        if (all) {
-            setPos(static_cast<int>(p));
-            bof_ = eof_ = false;
-            return true;
+    // Built on the first locate over these fields and kept until the view changes, so repeated
+    // lookups in an unchanged table cost one hash probe.
+    auto [slot, fresh] = locateIndex_.try_emplace(fields);
+    auto& index = slot->second;
+    if (fresh) {
+        std::string rowKey;
+        for (std::size_t p = 0; p < view_.size(); ++p) {
+            rowKey.clear();
+            for (int f : fields) appendKey(rowKey, view_[p]->values[static_cast<std::size_t>(f)]);
+            index.try_emplace(rowKey, static_cast<int>(p));
         }
     }
-    return false;
+    auto it = index.find(key);
+    if (it == index.end()) return false;
+    setPos(it->second);
+    bof_ = eof_ = false;
+    return true;
 }
 
 bool Cursor::findKey(const std::vector<Value>& values) {
@@ -389,6 +415,7 @@ bool Cursor::gotoBookmark(const Bookmark& b) {
 // ---- keeping in step with the table
 
 void Cursor::rowInserted(Row* row) {
+    locateIndex_.clear();
     if (!inView(row->values)) return;
     int at = insertionPoint(row);
     view_.insert(view_.begin() + at, row);
@@ -401,6 +428,7 @@ void Cursor::rowInserted(Row* row) {
 }
 
 void Cursor::rowUpdated(Row* row, const std::vector<int>& changed) {
+    locateIndex_.clear();
     if (editing_ == row && state_ == State::Edit) {
         // Another cursor posted the row this one is editing: its edits start from the new values.
         for (int f : changed) buffer_[static_cast<std::size_t>(f)] = row->values[static_cast<std::size_t>(f)];
@@ -436,6 +464,7 @@ void Cursor::rowUpdated(Row* row, const std::vector<int>& changed) {
 }
 
 void Cursor::rowRemoving(Row* row) {
+    locateIndex_.clear();
     if (editing_ == row) cancel();
     int i = indexOf(row);
     if (i < 0) return;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,6 +94,7 @@ public:
     // The first row, in the current order and filter, whose fields (names joined by ";") equal
     // the values exactly; the current row is unchanged when there is none.
     bool locate(std::string_view fields, const std::vector<Value>& values);
+    bool locate(const std::vector<int>& fieldIndexes, const std::vector<Value>& values);
     // Exact match on the leading fields of the current ordering (the primary key by default).
     bool findKey(const std::vector<Value>& values);
 
@@ -139,6 +142,7 @@ private:
     Record buffer_;
     std::vector<int> dirty_;
     Row* editing_ = nullptr;
+    std::map<std::vector<int>, std::unordered_map<std::string, int>> locateIndex_;
     std::vector<CursorObserver*> observers_;
     int suspended_ = 0;
 };

@@ -97,6 +97,27 @@ TEST_F(CursorTest, LocateFindsTheFirstMatchInOrderAndFilterAndStaysWhenNotFound)
     EXPECT_FALSE(c.locate("amt", {"not a number"}));
 }
 
+TEST_F(CursorTest, RepeatedLocatesSeeEveryWriteInBetween) {
+    Cursor c(db(), "t.DBF");
+    c.setOrdering("No_PC");
+    add(c, "", "02", "600001", 1);
+    ASSERT_TRUE(c.locate("code", {"600001"}));
+    EXPECT_FALSE(c.locate("code", {"600002"}));
+    Cursor writer(db(), "t.DBF");
+    add(writer, "", "01", "600001", 2);  // sorts first: now the first match
+    add(writer, "", "03", "600002", 3);
+    ASSERT_TRUE(c.locate("code", {"600001"}));
+    EXPECT_EQ(c.number("AMT"), 2);
+    ASSERT_TRUE(c.locate("code", {"600002"}));
+    writer.first();  // natural order: the first row appended
+    writer.setValue("CODE", "600009");
+    writer.post();
+    ASSERT_TRUE(c.locate("code", {"600009"}));
+    EXPECT_EQ(c.number("AMT"), 1);
+    EXPECT_TRUE(c.locate("amt", {3}));
+    EXPECT_TRUE(c.locate("amt", {"3"}));
+}
+
 TEST_F(CursorTest, PostThatLeavesTheViewMovesToTheSuccessor) {
     Cursor c(db(), "t.DBF");
     add(c, "", "01", "600001", 1);
