@@ -87,7 +87,13 @@ std::unique_ptr<Session> Login::enter(const std::string& name, const std::string
         prompter_.message(std::string(kNoAccountDir) + accountDir.string());
         return nullptr;
     }
-    return std::make_unique<Session>(engine_, programDir_, name, accountDir, prompter_, clock_);
+    try {
+        return std::make_unique<Session>(engine_, programDir_, name, accountDir, prompter_, clock_);
+    } catch (const storage::Error& e) {
+        engine_.unbind(Alias::Kvt);  // an account whose tables do not open is not logged in
+        prompter_.message(e.what());
+        return nullptr;
+    }
 }
 
 void Login::logout() { engine_.unbind(Alias::Kvt); }

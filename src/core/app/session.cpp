@@ -9,6 +9,8 @@ Session::Session(storage::Engine& engine, std::filesystem::path programDir, std:
       accountName_(std::move(accountName)),
       accountDir_(std::move(accountDir)),
       prompter_(prompter),
-      clock_(clock) {}
+      clock_(clock),
+      prices_(std::make_unique<reference::GeneralPrices>(curr())),
+      lookups_(std::make_unique<reference::Lookups>(curr(), kvt(), *prices_, prompter)) {}
 
 }  // namespace varneth::app

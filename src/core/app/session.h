@@ -1,16 +1,20 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "port/clock.h"
 #include "port/prompter.h"
+#include "reference/general_prices.h"
+#include "reference/lookups.h"
 #include "storage/engine.h"
 
 namespace varneth::app {
 
 // What a login gives every window until logout: the two aliases, the account and the ports.
-// Later subsystems hang their long-lived objects here.
+// Later subsystems hang their long-lived objects here. Making one opens the reference tables
+// (storage::Error when one is missing).
 class Session {
 public:
     Session(storage::Engine& engine, std::filesystem::path programDir, std::string accountName,
@@ -25,6 +29,10 @@ public:
     port::Prompter& prompter() { return prompter_; }
     port::Clock& clock() { return clock_; }
 
+    // The code lookup module and the settings module's lookups, open until logout.
+    reference::GeneralPrices& prices() { return *prices_; }
+    reference::Lookups& lookups() { return *lookups_; }
+
 private:
     storage::Engine& engine_;
     std::filesystem::path programDir_;
@@ -32,6 +40,8 @@ private:
     std::filesystem::path accountDir_;
     port::Prompter& prompter_;
     port::Clock& clock_;
+    std::unique_ptr<reference::GeneralPrices> prices_;
+    std::unique_ptr<reference::Lookups> lookups_;
 };
 
 }  // namespace varneth::app

@@ -106,6 +106,7 @@ bool Cursor::less(const Row* a, const Row* b) const {
 
 void Cursor::rebuild() {
     locateIndex_.clear();
+    ++viewVersion_;
     std::int64_t keep = pos_ >= 0 && pos_ < count() ? view_[static_cast<std::size_t>(pos_)]->rowid : -1;
     view_.clear();
     for (Row* r : table_->rowsInNaturalOrder())
@@ -416,6 +417,7 @@ bool Cursor::gotoBookmark(const Bookmark& b) {
 
 void Cursor::rowInserted(Row* row) {
     locateIndex_.clear();
+    ++viewVersion_;
     if (!inView(row->values)) return;
     int at = insertionPoint(row);
     view_.insert(view_.begin() + at, row);
@@ -429,6 +431,7 @@ void Cursor::rowInserted(Row* row) {
 
 void Cursor::rowUpdated(Row* row, const std::vector<int>& changed) {
     locateIndex_.clear();
+    ++viewVersion_;
     if (editing_ == row && state_ == State::Edit) {
         // Another cursor posted the row this one is editing: its edits start from the new values.
         for (int f : changed) buffer_[static_cast<std::size_t>(f)] = row->values[static_cast<std::size_t>(f)];
@@ -465,6 +468,7 @@ void Cursor::rowUpdated(Row* row, const std::vector<int>& changed) {
 
 void Cursor::rowRemoving(Row* row) {
     locateIndex_.clear();
+    ++viewVersion_;
     if (editing_ == row) cancel();
     int i = indexOf(row);
     if (i < 0) return;

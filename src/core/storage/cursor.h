@@ -108,6 +108,10 @@ public:
     void resumeDisplay();
     bool displaySuspended() const { return suspended_ > 0; }
 
+    // Changes whenever a row enters, leaves, moves or changes in the view: callers that keep
+    // something derived from the view compare it to know when to derive again.
+    std::uint64_t viewVersion() const { return viewVersion_; }
+
     // Re-reads the view (a changed database behind the engine's back).
     void refresh();
 
@@ -143,6 +147,7 @@ private:
     std::vector<int> dirty_;
     Row* editing_ = nullptr;
     std::map<std::vector<int>, std::unordered_map<std::string, int>> locateIndex_;
+    std::uint64_t viewVersion_ = 0;
     std::vector<CursorObserver*> observers_;
     int suspended_ = 0;
 };
