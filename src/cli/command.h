@@ -81,6 +81,7 @@ struct Command {
 
 // Each file of commands offers its own list; `commands()` gathers them, sorted by name.
 std::vector<Command> baseCommands();
+std::vector<Command> referenceCommands();
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 

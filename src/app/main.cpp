@@ -1,0 +1,70 @@
+#include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/login_window.h"
+#include "port/clock.h"
+#include "storage/engine.h"
+#include "ui/qt_prompter.h"
+
+using namespace varneth;
+
+namespace {
+
+// A failure the core did not foresee (a database that cannot be written, a damaged table) ends the
+// action it happened in; the user is told and the program goes on.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            ui::QtPrompter().message(e.what());
+            return false;
+        }
+    }
+};
+
+int run(int argc, char** argv) {
+    Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varneth 2.1"));
+    QApplication::setApplicationVersion(QStringLiteral(VARNETH_VERSION));
+    ui::installChineseTranslation(app);
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("私募基金帐户管理软件"));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption dirOption(QStringLiteral("dir"), QStringLiteral("程序目录（缺省为当前目录）"),
+                                       QStringLiteral("DIR"));
+    options.addOption(dirOption);
+    options.process(app);
+
+    // The program directory is the installation directory the program is started in.
+    const std::filesystem::path programDir =
+        options.isSet(dirOption) ? std::filesystem::path(options.value(dirOption).toStdU16String())
+                                 : std::filesystem::current_path();
+
+    storage::Engine engine;
+    ui::QtPrompter prompter;
+    port::SystemClock clock;
+    // Only the login window ends the program: the main window comes and goes with each login.
+    QApplication::setQuitOnLastWindowClosed(false);
+    gui::LoginWindow login(engine, std::filesystem::absolute(programDir), prompter, clock);
+    QObject::connect(&login, &gui::LoginWindow::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    login.show();
+    return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "varneth: %s\n", e.what());
+        return 1;
+    }
+}
