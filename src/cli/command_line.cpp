@@ -57,8 +57,8 @@ private:
         } else if (name_ == "no") {
             noValue();
             no_ = true;
-        } else if (const OptionSpec* spec = inv_.command ? inv_.command->findOption(name_) : nullptr) {
-            if (spec->takesValue) {
+        } else if (const OptionSpec* option = inv_.command ? inv_.command->findOption(name_) : nullptr) {
+            if (option->takesValue) {
                 inv_.options[name_] = value();
             } else {
                 noValue();
