@@ -102,8 +102,7 @@ void Table::update(Row* row, Record values) {
     if (readOnly()) throw Error("查询结果不能修改");
     std::vector<int> changed;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const Value &a = row->values[i], &b = values[i];
-        if (a.compare(b) != 0 || a.isNull() != b.isNull()) changed.push_back(static_cast<int>(i));
+        if (row->values[i].compare(values[i]) != 0) changed.push_back(static_cast<int>(i));
     }
     if (changed.empty()) return;
     std::string sql = "UPDATE " + quoteIdent(def_.name) + " SET ";
