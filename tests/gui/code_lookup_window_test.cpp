@@ -1,0 +1,177 @@
+#include "reference/code_lookup_window.h"
+
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+
+#include "app/login.h"
+#include "app/program_directory.h"
+#include "port/clock.h"
+#include "port/prompter.h"
+#include "storage/database.h"
+#include "storage/engine.h"
+
+using namespace varneth;
+using gui::CodeLookupWindow;
+using reference::GeneralPrices;
+namespace fs = std::filesystem;
+
+namespace {
+
+enum Column { Code, Name };
+
+// A full program directory logged in on the demonstration account, the window shown where the order
+// window shows it.
+struct Fixture {
+    QTemporaryDir dir;
+    storage::Engine engine;
+    port::ScriptedPrompter prompter;
+    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
+    std::unique_ptr<app::Session> session;
+    std::unique_ptr<CodeLookupWindow> window;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+}  // namespace
+
+class CodeLookupWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        f = std::make_unique<Fixture>();
+        const fs::path programDir(f->dir.path().toStdU16String());
+        app::createProgramDirectory(
+            programDir, app::findDataDir(fs::path(QCoreApplication::applicationDirPath().toStdU16String())),
+            /*bare=*/false);
+        app::Login login(f->engine, programDir, f->prompter, f->clock);
+        QVERIFY(login.start());
+        f->session = login.enter("示范帐户", "");
+        QVERIFY(f->session != nullptr);
+        f->window = std::make_unique<CodeLookupWindow>(f->session->prices(), f->prompter);
+        f->window->showAt(200, 30);
+        QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
+        f->tester = std::make_unique<QAbstractItemModelTester>(
+            grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    }
+    void cleanup() {
+        QVERIFY(f->prompter.unexpected.empty());
+        f.reset();
+    }
+
+    void aRestrictionNarrowsGridAndLookupsUntilTheWindowCloses() {
+        QVERIFY(f->window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(f->window->pos(), QPoint(200, 30));
+        QCOMPARE(restriction()->currentText(), QStringLiteral("*"));
+        QCOMPARE(f->session->prices().table().filter(), std::string());  // no filter until one is picked
+        const int all = storedRows();
+        QCOMPARE(rows(), all);
+
+        type("60*");
+        QCOMPARE(rows(), storedRows("CODE LIKE '60%'"));
+        for (int r = 0; r < rows(); ++r) QVERIFY(cell(r, Code).startsWith(QLatin1String("60")));
+        QCOMPARE(f->session->prices().code_to_name("000001"), std::string("000001"));
+        QCOMPARE(f->session->prices().code_to_price("000001"), 0.0f);
+        // The settings module's lookup still names it from the holdings prices.
+        QCOMPARE(f->session->lookups().code_to_name("000001"), std::string("平安银行"));
+
+        f->window->close();
+        QCOMPARE(f->session->prices().code_to_name("000001"), std::string("平安银行"));
+        QCOMPARE(rows(), all);
+        f->window->showAt(200, 30);
+        QCOMPARE(restriction()->currentText(), QStringLiteral("*"));
+        QCOMPARE(f->session->prices().table().filter(), std::string());
+
+        type("6'*");  // a quote is text like any other
+        QCOMPARE(rows(), 0);
+        QVERIFY(f->prompter.messages.empty());
+    }
+
+    void okHandsTheCurrentRowToTheOpenerAndCloses() {
+        std::vector<GeneralPrices::Pick> picks;
+        f->window->setPickHandler([&](const GeneralPrices::Pick& p) { picks.push_back(p); });
+        type("000*");
+        grid()->setCurrentIndex(grid()->model()->index(1, Name));  // as a click does
+        click("确定退出");
+        QCOMPARE(picks.size(), 1u);
+        QCOMPARE(picks[0].code, std::string("000002"));
+        QCOMPARE(picks[0].name, std::string("万科A"));
+        QCOMPARE(picks[0].price, std::string("6.35"));
+        QVERIFY(!f->window->isVisible());
+
+        f->window->showAt(200, 30);
+        type("zz*");  // nothing to pick: the window just closes
+        click("确定退出");
+        QCOMPARE(picks.size(), 1u);
+        QVERIFY(!f->window->isVisible());
+    }
+
+    void insertedRowIsStoredWithTheCodeTypedIntoIt() {
+        const int before = storedRows();
+        click("插一行");
+        fillNewCode("900999");
+        QTRY_COMPARE(cell(grid()->currentIndex().row(), Code), QStringLiteral("900999"));
+
+        type("60*");  // hides a blank code, so it gives way for the new row
+        click("插一行");
+        QCOMPARE(restriction()->currentText(), QStringLiteral("*"));
+        fillNewCode("600998");
+        QCOMPARE(storedRows("CODE=''"), 0);
+        QCOMPARE(storedRows(), before + 2);
+        QVERIFY(f->prompter.messages.empty());
+    }
+
+    void deleteRemovesTheCurrentRowAndHelpSaysItsText() {
+        type("000*");
+        grid()->setCurrentIndex(grid()->model()->index(0, Code));
+        click("删一行");
+        QCOMPARE(storedRows("CODE='000001'"), 0);
+        QCOMPARE(cell(grid()->currentIndex().row(), Code), QStringLiteral("000002"));
+
+        type("zz*");
+        click("删一行");  // an empty view: nothing to delete, nothing said
+        click("帮助");
+        QCOMPARE(f->prompter.messages, std::vector<std::string>{GeneralPrices::kHelp});
+    }
+
+private:
+    QTableView* grid() const { return f->window->findChild<QTableView*>(); }
+    QComboBox* restriction() const { return f->window->findChild<QComboBox*>(); }
+    int rows() const { return grid()->model()->rowCount(); }
+    QString cell(int row, int column) const { return grid()->model()->index(row, column).data().toString(); }
+    void type(const char* text) {
+        restriction()->lineEdit()->clear();
+        QTest::keyClicks(restriction(), text);
+        QCOMPARE(restriction()->currentText(), QString::fromUtf8(text));
+    }
+    void click(const char* text) {
+        for (auto* b : f->window->findChildren<QPushButton*>())
+            if (b->text() == QString::fromUtf8(text)) return QTest::mouseClick(b, Qt::LeftButton);
+        QFAIL(text);
+    }
+    // The new row is current with its code cell open for typing.
+    void fillNewCode(const char* code) {
+        QCOMPARE(grid()->currentIndex().column(), static_cast<int>(Code));
+        QCOMPARE(cell(grid()->currentIndex().row(), Code), QString());
+        auto* editor = grid()->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr && editor->isVisible());
+        QTest::keyClicks(editor, code);
+        QTest::keyClick(editor, Qt::Key_Return);  // the editor commits once control returns to the event loop
+        QTRY_COMPARE(storedRows("CODE='" + std::string(code) + "'"), 1);
+    }
+    int storedRows(const std::string& where = "1") const {
+        storage::Statement st(f->session->curr().handle(),
+                              "SELECT COUNT(*) FROM \"allstocks.DBF\" WHERE " + where);
+        return st.step() ? static_cast<int>(st.column(0).toInt()) : -1;
+    }
+
+    std::unique_ptr<Fixture> f;
+};
+
+QTEST_MAIN(CodeLookupWindowTest)
+#include "code_lookup_window_test.moc"
