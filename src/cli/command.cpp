@@ -19,7 +19,9 @@ const OptionSpec* Command::findOption(std::string_view name) const {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> list = baseCommands();
-        for (auto& c : referenceCommands()) list.push_back(std::move(c));
+        for (auto* more : {referenceCommands, ledgerCommands, orderCommands, viewCommands, accountCommands,
+                           linkCommands, fundCommands, performanceCommands})
+            for (auto& c : more()) list.push_back(std::move(c));
         std::sort(list.begin(), list.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
         return list;
     }();

@@ -11,6 +11,7 @@ Session::Session(storage::Engine& engine, std::filesystem::path programDir, std:
       prompter_(prompter),
       clock_(clock),
       prices_(std::make_unique<reference::GeneralPrices>(curr())),
-      lookups_(std::make_unique<reference::Lookups>(curr(), kvt(), *prices_, prompter)) {}
+      lookups_(std::make_unique<reference::Lookups>(curr(), kvt(), *prices_, prompter)),
+      holdings_(std::make_unique<ledger::Holdings>(engine, *lookups_, prompter, clock)) {}
 
 }  // namespace varneth::app

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "ledger/holdings.h"
 #include "port/clock.h"
 #include "port/prompter.h"
 #include "reference/general_prices.h"
@@ -32,6 +33,8 @@ public:
     // The code lookup module and the settings module's lookups, open until logout.
     reference::GeneralPrices& prices() { return *prices_; }
     reference::Lookups& lookups() { return *lookups_; }
+    // The holdings module: the ledger every window writes through and its valuation.
+    ledger::Holdings& holdings() { return *holdings_; }
 
 private:
     storage::Engine& engine_;
@@ -42,6 +45,7 @@ private:
     port::Clock& clock_;
     std::unique_ptr<reference::GeneralPrices> prices_;
     std::unique_ptr<reference::Lookups> lookups_;
+    std::unique_ptr<ledger::Holdings> holdings_;
 };
 
 }  // namespace varneth::app

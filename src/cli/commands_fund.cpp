@@ -1,0 +1,9 @@
+#include "command.h"
+
+namespace varneth::cli {
+
+std::vector<Command> fundCommands() {
+    return {};
+}
+
+}  // namespace varneth::cli

@@ -1,0 +1,9 @@
+#include "command.h"
+
+namespace varneth::cli {
+
+std::vector<Command> ledgerCommands() {
+    return {};
+}
+
+}  // namespace varneth::cli

@@ -1,0 +1,89 @@
+#include "fund/fund_report.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdint>
+
+#include "text/gbk.h"
+
+namespace varneth::fund {
+
+namespace {
+
+const std::string kTitle = "                                      资金进出报告";
+
+std::string rule() {
+    std::string r;
+    for (int i = 0; i < 49; ++i) r += "—";
+    return r;
+}
+
+std::string heading() {
+    using text::s10;
+    return s10("日期", 9) + s10("券商码", 8) + s10("资金帐号", 9) + s10("代码/类型", 10) + s10("姓名", 8) +
+           s10("数量", 8) + s10("基金股数", 9) + s10("价格", 7) + s10("折扣总值", 9) + "   注释";
+}
+
+std::string wholeText(double x) {
+    if (!std::isfinite(x)) return generalText(x);
+    return std::to_string(static_cast<std::int64_t>(std::trunc(x)));
+}
+
+class RowLine {
+public:
+    RowLine(const storage::Cursor& c, int position) : c_(c), position_(position) {}
+
+    std::string text() const {
+        using text::s10;
+        const double input = number("INPUT");
+        const double unit = number("UNIT");
+        std::string line = s10(field("DT"), 11) + s10(field("QSDM"), 6) + s10(field("ZJZH"), 9) +
+                           s10(field("PYCODE"), 4) + s10(" " + field("XABC"), 6) + s10(field("NAME"), 8);
+        line += input < 0 ? s10(wholeText(input), 8) : s10(" " + wholeText(input), 7);
+        line += unit < 0 ? s10(generalText(unit), 10) : s10(" " + wholeText(unit), 9);
+        line += s10(generalText(number("PRICE")), 7) + s10(wholeText(number("FUND")), 9) + s10(field("NOTE"), 20);
+        return line;
+    }
+
+private:
+    const storage::Value& value(const char* name) const { return c_.valueAt(position_, c_.fieldIndex(name)); }
+    std::string field(const char* name) const { return value(name).toString(); }
+    double number(const char* name) const { return value(name).toDouble(); }
+
+    const storage::Cursor& c_;
+    int position_;
+};
+
+}  // namespace
+
+std::string generalText(double x) {
+    if (x == 0) return "0";
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.15g", x);
+    return buf;
+}
+
+void writeCapitalReport(const storage::Cursor& ledger, int start, const port::DateTime& printed,
+                        port::ReportSink& sink) {
+    const int rows = ledger.count() - start;
+    const int pages = (rows + kRowsPerPage - 1) / kRowsPerPage;
+    sink.line("  ");
+    int position = start;
+    for (int page = 1; page <= pages; ++page) {
+        sink.line(kTitle);
+        sink.line("  ");
+        sink.line("                         第" + std::to_string(page) + "页， 共" + std::to_string(pages) +
+                  "页   打印时间:" + printed.iso());
+        sink.line(rule());
+        sink.line(heading());
+        sink.line(rule());
+        for (int n = 0; n < kRowsPerPage && position < ledger.count(); ++n, ++position)
+            sink.line(RowLine(ledger, position).text());
+        sink.line(rule());
+        if (position >= ledger.count()) return;
+        for (int i = 0; i < 9; ++i) sink.line("   ");
+        sink.newPage();
+    }
+}
+
+}  // namespace varneth::fund

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "port/clock.h"
+#include "port/report_sink.h"
+#include "storage/cursor.h"
+
+namespace varneth::fund {
+
+inline constexpr const char* kReportQuestion =
+    "本操作自选定记录往下打印资金进出记录,唯选最下面的记录将打印一页最新内容。继续吗？";
+inline constexpr int kRowsPerPage = 50;
+
+// The capital in/out report: the fund ledger's rows from `start` to the end, 50 to a page, each
+// page closed by a rule and blank lines as a line printer pages. Reads rows without moving the
+// cursor.
+void writeCapitalReport(const storage::Cursor& ledger, int start, const port::DateTime& printed,
+                        port::ReportSink& sink);
+
+// A number as reports print it: at most 15 significant digits, so that 1.0493000000000001 (a
+// price rounded by multiplying by 0.0001) prints as 1.0493.
+std::string generalText(double x);
+
+}  // namespace varneth::fund

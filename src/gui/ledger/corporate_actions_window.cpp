@@ -1,0 +1,137 @@
+#include "ledger/corporate_actions_window.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "storage/error.h"
+#include "ui/cursor_model.h"
+#include "ui/help_viewer.h"
+
+namespace varneth::gui {
+
+using ledger::CorporateActions;
+
+namespace {
+
+std::vector<ui::GridColumn> entryColumns() {
+    return {{"Dj_date", QStringLiteral("股权登记日")}, {"Code", QStringLiteral("代码")},
+            {"Name", QStringLiteral("名称")},          {"Sph", QStringLiteral("类型")},
+            {"Num", QStringLiteral("数量")},           {"Price", QStringLiteral("配股价")},
+            {"Tax", QStringLiteral("所得税率")},       {"Amt1", QStringLiteral("原有数")},
+            {"Amt2", QStringLiteral("增加数")},        {"Amt12", QStringLiteral("现有数")}};
+}
+
+QLabel* note(const char* text) {
+    auto* label = new QLabel(QString::fromUtf8(text));
+    label->setWordWrap(true);
+    return label;
+}
+
+}  // namespace
+
+template <class F>
+void CorporateActionsWindow::guarded(F&& change) {
+    try {
+        change();
+    } catch (const storage::Error& e) {
+        actions_.entries().cancel();
+        session_.prompter().message(e.what());
+    }
+}
+
+CorporateActionsWindow::CorporateActionsWindow(app::Session& session, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      session_(session),
+      actions_(session.engine(), session.prices(), session.prompter(), session.programDir(),
+               session.accountDir()) {
+    setWindowTitle(QString::fromUtf8(CorporateActions::kCaption));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    model_ = std::make_unique<ui::CursorModel>(actions_.entries(), session_.prompter());
+    model_->setColumns(entryColumns());
+    grid_ = new QTableView;
+    ui::bindGrid(grid_, model_.get());
+    grid_->installEventFilter(this);
+    auto* group = new QGroupBox(QStringLiteral("已处理送配备查"));
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(grid_);
+
+    changeCash_ = new QCheckBox(QStringLiteral("配股派息处理时改变帐户资金"));
+    changeCash_->setChecked(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(note(CorporateActions::kExplanation));
+    layout->addWidget(group, 1);
+    layout->addWidget(note(CorporateActions::kAppendHint));
+    layout->addWidget(changeCash_);
+    layout->addWidget(buildButtons());
+    resize(960, 420);
+}
+
+CorporateActionsWindow::~CorporateActionsWindow() = default;
+
+QWidget* CorporateActionsWindow::buildButtons() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const auto add = [&](const char* text, auto action) {
+        auto* b = new QPushButton(QString::fromUtf8(text));
+        layout->addWidget(b);
+        connect(b, &QPushButton::clicked, this, action);
+        return b;
+    };
+    add("处理指定记录", [this] { apply(); });
+    add("补股票名", [this] { guarded([this] { actions_.fillName(); }); });
+    QPushButton* fetch = add("取记录", [this] { guarded([this] { actions_.fetch(); }); });
+    fetch->setToolTip(QString::fromUtf8(CorporateActions::kFetchHint));
+    fetch->setEnabled(actions_.fetchEnabled());
+    add("删记录", [this] { guarded([this] { actions_.removeEntry(); }); });
+    add("帮助", [this] { help(); });
+    add("关闭", [this] { close(); });
+    return row;
+}
+
+void CorporateActionsWindow::showCentred() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    show();
+    raise();
+}
+
+void CorporateActionsWindow::apply() {
+    try {
+        if (actions_.apply(changeCash_->isChecked())) emit ledgerChanged();
+    } catch (const storage::Error& e) {
+        actions_.entries().cancel();
+        session_.prompter().message(e.what());
+        emit ledgerChanged();  // the holdings changed before the failure stay changed
+    }
+}
+
+void CorporateActionsWindow::help() {
+    if (!ui::HelpViewer::showTopic(this, session_.programDir(), QStringLiteral("send")))
+        session_.prompter().message(ui::HelpViewer::missingFileMessage());
+}
+
+bool CorporateActionsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
+        grid_->currentIndex().row() + 1 >= model_->rowCount()) {
+        guarded([this] { actions_.appendEntry(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace varneth::gui

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# End-to-end checks of the account and backup commands: who may add, delete and copy, which
+# password each command reads, the scripted answer to the restore question, the exit statuses.
+set -euo pipefail
+
+CLI=$1
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+run() {
+    set +e
+    OUT=$("$CLI" "$@" 2>"$T/stderr")
+    RC=$?
+    set -e
+    ERR=$(cat "$T/stderr")
+}
+said() {
+    [[ $RC == "$1" ]] || fail "$3: exit $RC, expected $1; stdout [$OUT] stderr [$ERR]"
+    [[ $OUT == "$2" ]] || fail "$3: stdout"$'\n'"[$OUT]"$'\n'"expected"$'\n'"[$2]"
+}
+rows() { "$CLI" "$@" sql 'SELECT COUNT(*) AS n FROM "tr2.DBF"' | tail -n 1; }
+
+P=$T/prog
+B=$T/backup
+"$CLI" init "$P" >/dev/null
+ME=(--dir "$P" --account 我的帐户 --password "")
+DONE="复制结束，自动退出系统。"
+
+# Adding needs the login of "我的帐户"; --new-password is the new account's.
+run --dir "$P" --account 示范帐户 account add --name 张三 --subdir zs
+said 1 "只有进入'我的帐户'才有权限添加和删除管理帐户." "add from another account"
+run "${ME[@]}" account add --name 张三 --subdir zs --new-password pw
+said 0 "建立帐户成功." "add"
+run --dir "$P" --account 张三 --password pw login
+said 0 "$P/zs" "the new account logs in"
+
+# Deleting reads --password as the deleted account's own.
+run --dir "$P" account delete --name 张三 --password nope
+said 1 "口令不对(需要该帐户管理人的口令)；退出重来!" "delete with a wrong password"
+run --dir "$P" account delete --name 张三 --password pw
+said 0 "已经删除。" "delete"
+[[ ! -e $P/zs ]] || fail "delete left $P/zs"
+
+# The password of the account logged in.
+"$CLI" "${ME[@]}" account add --name 王五 --subdir ww --new-password a >/dev/null
+W=(--dir "$P" --account 王五)
+run "${W[@]}" --password a account passwd --old a --new ""
+said 0 "口令已改，重新登录!" "passwd to no password"
+W+=(--password "")
+run "${W[@]}" login
+said 0 "$P/ww" "an empty password logs in"
+
+# Backup and restore as the copy window would have it for the account logged in.
+run "${W[@]}" backup to --shared --target "$B"
+said 1 "进我的帐户方可拷贝公用文件。" "shared files from another account"
+[[ ! -e $B ]] || fail "a refused backup made $B"
+run "${W[@]}" --yes backup from --target "$B"
+said 1 "这将覆盖硬盘中王五的文件，继续吗? [Yes]"$'\n'"A盘上共用文件子目录不存在，退出操作!" "restore without a backup"
+run "${W[@]}" backup to --target "$B"
+said 0 "$DONE" "backup of the account's files"
+[[ -f $B/varneth/ww/varneth.db && ! -e $B/varneth/varneth.db ]] || fail "backup of the account's files"
+run "${ME[@]}" backup to --shared --no-account --target "$B"
+said 0 "$DONE" "backup of the shared files"
+[[ -f $B/varneth/varneth.db && ! -e $B/varneth/user ]] || fail "backup of the shared files"
+
+printf '%s\n' "CODE,AMT" "600000,100" >"$T/row.csv"
+"$CLI" "${W[@]}" import tr2.DBF "$T/row.csv"
+run "${W[@]}" --answers n backup from --target "$B"
+said 1 "这将覆盖硬盘中王五的文件，继续吗? [No]" "restore refused at the question"
+[[ $(rows "${W[@]}") == 1 ]] || fail "a refused restore changed the ledger"
+run "${W[@]}" --answers y backup from --target "$B"
+said 0 "这将覆盖硬盘中王五的文件，继续吗? [Yes]"$'\n'"$DONE" "restore of the account's files"
+[[ $(rows "${W[@]}") == 0 ]] || fail "restore of the account's files kept the row added since"
+
+for bad in "backup sideways --target $B" "backup to" "account rename" "account add --name x --subdir y --old z"; do
+    # shellcheck disable=SC2086
+    run "${ME[@]}" $bad
+    [[ $RC == 2 ]] || fail "$bad: exit $RC, expected a usage error"
+done
