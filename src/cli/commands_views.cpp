@@ -27,7 +27,8 @@ void writeView(std::ostream& out, const char* caption, const storage::Cursor& c)
 
 int view(Context& ctx) {
     const std::string& arg = ctx.arg(0);
-    if (arg != "0" && arg != "1" && arg != "2") throw UsageError("显示选择只能是 0、1 或 2：" + arg, ctx.call.command);
+    if (arg != "0" && arg != "1" && arg != "2")
+        throw UsageError("显示选择只能是 0、1 或 2：" + arg, ctx.call.command);
     const int choice = arg[0] - '0';
     const auto code = ctx.option("code");
     const auto qsdm = ctx.option("qsdm");
@@ -36,7 +37,8 @@ int view(Context& ctx) {
         throw UsageError("--code 只用于显示选择 0 和 2", ctx.call.command);
     if ((qsdm || zjzh) && choice != app::MainViews::kByAccount)
         throw UsageError("--qsdm 和 --zjzh 只用于显示选择 1", ctx.call.command);
-    if (qsdm.has_value() != zjzh.has_value()) throw UsageError("--qsdm 和 --zjzh 要一起给出", ctx.call.command);
+    if (qsdm.has_value() != zjzh.has_value())
+        throw UsageError("--qsdm 和 --zjzh 要一起给出", ctx.call.command);
 
     // As the main window comes up, then the choice; the unconfirmed orders keep the catalog by code.
     app::MainViews views(ctx.session->kvt());
@@ -62,8 +64,13 @@ int view(Context& ctx) {
 
 std::vector<Command> viewCommands() {
     return {
-        {"view", "0|1|2 [--code C | --qsdm Q --zjzh Z]", 1, 1,
-         {{"code", true}, {"qsdm", true}, {"zjzh", true}}, true, view},
+        {"view",
+         "0|1|2 [--code C | --qsdm Q --zjzh Z]",
+         1,
+         1,
+         {{"code", true}, {"qsdm", true}, {"zjzh", true}},
+         true,
+         view},
     };
 }
 

@@ -124,14 +124,15 @@ private slots:
         gui::MainWindow* main = window->mainWindow();
         QVERIFY(main != nullptr && main->isVisible() && !window->isVisible());
         QCOMPARE(main->windowTitle(), QStringLiteral("资产管理主窗口，管理帐户名：张三"));
-        QTableView* ledger = main->ledgerView();
-        QCOMPARE(ledger->model()->columnCount(), 25);  // all but CJ_DH
-        QCOMPARE(ledger->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("券商码"));
-        QCOMPARE(ledger->model()->headerData(24, Qt::Horizontal).toString(), QStringLiteral("类型码"));
-        QCOMPARE(ledger->model()->rowCount(), 2);
-        QCOMPARE(cell(ledger, 0, 5), QStringLiteral("xj"));  // by broker, cash account, shareholder account
-        QCOMPARE(cell(ledger, 1, 6), QStringLiteral("浦发银行"));
-        QCOMPARE(cell(ledger, 1, 7), QStringLiteral("1000"));
+        QTableView* catalog = main->catalogView();
+        QCOMPARE(catalog->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("代码"));
+        QCOMPARE(catalog->model()->rowCount(), 2);  // by code, the closed-out one hidden
+        QCOMPARE(cell(catalog, 0, 0), QStringLiteral("600000"));
+        QCOMPARE(cell(catalog, 0, 1), QStringLiteral("浦发银行"));
+        QCOMPARE(cell(catalog, 0, 2), QStringLiteral("1000"));
+        QCOMPARE(cell(catalog, 1, 0), QStringLiteral("xj"));
+        QCOMPARE(main->detailView()->model()->rowCount(), 1);
+        QCOMPARE(cell(main->detailView(), 0, 4), QStringLiteral("A123"));
 
         QTest::mouseClick(button(main, "退出系统"), Qt::LeftButton);
         QTRY_VERIFY(window->mainWindow() == nullptr);
@@ -140,7 +141,7 @@ private slots:
 
         logIn("我的帐户", "");  // a fresh main window on the other account
         QCOMPARE(window->mainWindow()->windowTitle(), QStringLiteral("资产管理主窗口，管理帐户名：我的帐户"));
-        QCOMPARE(window->mainWindow()->ledgerView()->model()->rowCount(), 0);
+        QCOMPARE(window->mainWindow()->catalogView()->model()->rowCount(), 0);
         window->mainWindow()->close();  // closing it logs out too
         QTRY_VERIFY(window->mainWindow() == nullptr);
         QVERIFY(window->isVisible());

@@ -143,7 +143,7 @@ private slots:
         // The topic that button asks for, in the help of this window.
         const auto help = ui::HelpFile::load(
             app::findDataDir(fs::path(QCoreApplication::applicationDirPath().toStdU16String())) /
-            "help_performance.hlp");
+            "varneth.hlp");
         QVERIFY(help && help->indexOf(QStringLiteral("threelines")) >= 0);
     }
 

@@ -3,15 +3,17 @@
 #include <stdexcept>
 
 #include "ledger/records.h"
+#include "storage/database.h"
+#include "storage/error.h"
 
 namespace varneth::app {
 
 namespace {
 
 const std::vector<std::string> kDetailHead = {
-    "select wth as 委托号,qsdm as 券商代码,qs as 券商,zjzh as 资金帐号,gddm as 股东代码,lx as 类型码,lxm as "
-    "类型名,code as 代码,name as 名称,bs as 多空, amt as 数量,price1 as 价格1, date1 as 日期1, price2 as 价格2, "
-    "date2 日期2,inc as 增值率",
+    "select wth as 委托号,qsdm as 券商代码,qs as 券商,zjzh as 资金帐号,gddm as 股东代码,"
+    "lx as 类型码,lxm as 类型名,code as 代码,name as 名称,bs as 多空, amt as 数量,"
+    "price1 as 价格1, date1 as 日期1, price2 as 价格2, date2 日期2,inc as 增值率",
     "From \"tr2.dbf\"",
 };
 
@@ -64,16 +66,23 @@ bool hasFields(const storage::Cursor& c, std::string_view fields) {
 }  // namespace
 
 MainViews::MainViews(storage::Database& kvt)
-    : catalogQuery_(kvt), detailQuery_(kvt), catalog_(catalogQuery_.result()), detail_(detailQuery_.result()) {
+    : catalogQuery_(kvt),
+      detailQuery_(kvt),
+      catalog_(catalogQuery_.result()),
+      detail_(detailQuery_.result()) {
+    if (!kvt.hasTable("tr2.DBF")) throw storage::Error("找不到表 tr2.DBF（" + kvt.path().string() + "）");
     build_sql();
     catalog_.addObserver(this);
 }
 
-MainViews::~MainViews() { catalog_.removeObserver(this); }
+MainViews::~MainViews() {
+    catalog_.removeObserver(this);
+}
 
 void MainViews::setDisplayChoice(int choice) {
     if (choice < kByCode || choice > kUnconfirmed) throw std::out_of_range("display choice");
-    for (std::size_t i = 0; i < remembered_.size(); ++i) remembered_[i] = i < titles_.size() ? titles_[i] : "";
+    for (std::size_t i = 0; i < remembered_.size(); ++i)
+        remembered_[i] = i < titles_.size() ? titles_[i] : "";
     choice_ = choice;
     up_open();
 }
@@ -170,12 +179,17 @@ bool MainViews::findInCatalog(std::string_view fields, const std::vector<storage
     return true;
 }
 
-void MainViews::moveCatalogToCode(std::string_view code) { findInCatalog("CODE", {storage::Value(code)}); }
+void MainViews::moveCatalogToCode(std::string_view code) {
+    findInCatalog("CODE", {storage::Value(code)});
+}
 
-void MainViews::moveCatalogToAccount(std::string_view zjzh) { findInCatalog("zjzh", {storage::Value(zjzh)}); }
+void MainViews::moveCatalogToAccount(std::string_view zjzh) {
+    findInCatalog("zjzh", {storage::Value(zjzh)});
+}
 
 void MainViews::moveDetailTo(std::string_view wth, std::string_view code) {
-    if (hasFields(detail_, "委托号;代码")) detail_.locate("委托号;代码", {storage::Value(wth), storage::Value(code)});
+    if (hasFields(detail_, "委托号;代码"))
+        detail_.locate("委托号;代码", {storage::Value(wth), storage::Value(code)});
 }
 
 std::optional<ledger::DetailRow> MainViews::currentDetail() const {

@@ -27,7 +27,8 @@ public:
     static constexpr int kByAccount = 1;
     static constexpr int kUnconfirmed = 2;
 
-    // Holds the texts of choice 0; nothing runs before the first up_open.
+    // Holds the texts of choice 0; nothing runs before the first up_open. Throws storage::Error when
+    // the account has no ledger.
     explicit MainViews(storage::Database& kvt);
     ~MainViews() override;
     MainViews(const MainViews&) = delete;

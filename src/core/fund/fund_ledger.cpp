@@ -125,31 +125,33 @@ void FundLedger::ensureManagerRow() {
 
 // ---- recompute fund price
 
-void FundLedger::show() {
+bool FundLedger::show() {
     storage::Action action(engine_);
     fund_.last();
-    recompute();
+    return recompute();
 }
 
-void FundLedger::recompute() {
+bool FundLedger::recompute() {
     storage::Action action(engine_);
-    up_calc(false);
+    const bool first = up_calc(false);
     const auto mark = fund_.bookmark();
-    get_cost3_total();
+    const bool market = get_cost3_total();
     fund_.gotoBookmark(mark);
-    up_calc(true);
+    const bool second = up_calc(true);
+    return first && market && second;
 }
 
-void FundLedger::up_calc(bool extendTail) {
-    if (fund_.isEmpty()) return;
+bool FundLedger::up_calc(bool extendTail) {
+    if (fund_.isEmpty()) return true;
     int handled = 0;
     const PassEnd end = pass(handled);
-    if (end == PassEnd::BadDate) return;
-    if (end == PassEnd::Done && extendTail && handled < kTailRows) {
+    if (end == PassEnd::BadDate) return false;
+    bool ok = end == PassEnd::Done;
+    if (ok && extendTail && handled < kTailRows) {
         fund_.moveTo(std::max(0, fund_.position() - kTailRows));
-        up_calc(false);
+        ok = up_calc(false);
     }
-    renumber();
+    return renumber() && ok;
 }
 
 FundLedger::PassEnd FundLedger::pass(int& handled) {
@@ -258,14 +260,14 @@ bool FundLedger::get_cost3_total() {
 
 // ---- serial numbers
 
-void FundLedger::fillnum() {
+bool FundLedger::fillnum() {
     storage::Action action(engine_);
-    renumber();
+    return renumber();
 }
 
-void FundLedger::renumber() {
+bool FundLedger::renumber() {
     storage::Cursor& c = fund_;
-    if (c.isEmpty()) return;
+    if (c.isEmpty()) return true;
     HeldDisplay held(c);
     int from = std::max(0, c.position() - kRenumberBack);
     while (from > 0 && (isMarket(from) || fund_.valueAt(from, f_.num).toInt() <= 1)) --from;
@@ -294,7 +296,9 @@ void FundLedger::renumber() {
     } catch (const std::exception& e) {
         c.cancel();
         prompter_.message(std::string(kErrorPrefix) + e.what());
+        return false;
     }
+    return true;
 }
 
 // ---- names
@@ -339,8 +343,14 @@ void FundLedger::removeCurrent() {
     if (!fund_.isEmpty()) fund_.remove();
 }
 
-void FundLedger::compress() {
-    if (!prompter_.ask(kCompressQuestion)) return;
+bool FundLedger::removeAsked() {
+    if (fund_.isEmpty() || !prompter_.ask(kDeleteQuestion)) return false;
+    removeCurrent();
+    return true;
+}
+
+bool FundLedger::compress() {
+    if (!prompter_.ask(kCompressQuestion)) return false;
     storage::Action action(engine_);
     storage::Cursor& c = fund_;
     const int before = c.count();
@@ -374,8 +384,9 @@ void FundLedger::compress() {
     if (prompter_.ask("合并记录成功，原记录数:" + std::to_string(before) + ", 现在记录数:" + std::to_string(after) +
                       "; 减少记录数" + std::to_string(before - after) + ". 从头计算基金价格？")) {
         c.locate(std::vector<int>{f_.price}, {Value(1.0)});
-        recompute();
+        return recompute();
     }
+    return true;
 }
 
 bool FundLedger::report(port::ReportSink& sink) {

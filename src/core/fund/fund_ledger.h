@@ -47,6 +47,7 @@ public:
         "建议要么常用,要么不用; 如果文件很长并偶然使用并从头重算价格,会产生价格的累积误差. 继续吗?";
     static constexpr const char* kNoHistory = "缺少历史记录,无法填写名称。";
     static constexpr const char* kContinue = "继续吗？";
+    static constexpr const char* kDeleteQuestion = "删除这个记录吗？";
     static constexpr const char* kManagementLater = "基金管理（投资人管理、费用和撤资结算）将在以后的版本中提供。";
 
     FundLedger(storage::Engine& engine, Valuation valuation, port::Prompter& prompter, port::Clock& clock);
@@ -59,21 +60,24 @@ public:
     std::string firstIndexTitle();
 
     // Showing the window: to the last row, then "重算基金价格".
-    void show();
+    bool show();
     // "重算基金价格": a pass from the current row, today's market row, and a second pass that redoes at
-    // least the last 15 rows.
-    void recompute();
-    // Serial numbers of the non-market rows from shortly before the current row to the end.
-    void fillnum();
+    // least the last 15 rows. False when a pass or the market row stopped with a message.
+    bool recompute();
+    // Serial numbers of the non-market rows from shortly before the current row to the end. False
+    // when a row could not be numbered (told).
+    bool fillnum();
     // The name of the first row with this code; "" when there is none or it has none (told).
     std::string pycode_to_name(std::string_view pycode);
 
-    // "压缩文件", with its two questions.
-    void compress();
+    // "压缩文件", with its two questions. False when the user declined or the recomputation stopped.
+    bool compress();
     // "补充汉字": names of rows without one from the first row of their code, while the user goes on.
     void completeNames();
     // "删除": the current row, without a question.
     void removeCurrent();
+    // Deleting a row from the grid itself: the same, once the user agrees. True when it went.
+    bool removeAsked();
     // "打印报告": from the current row down, or the newest 50 rows when the last row is current. False
     // when the user declined or the sink could not deliver.
     bool report(port::ReportSink& sink);
@@ -88,11 +92,11 @@ private:
     // One `up_calc` pass: fund value, price and units of every row after the current one (after the
     // nearest row at or before it with a price), then `fillnum`. With `extendTail`, a pass that
     // handled fewer than 15 rows is run again from 15 rows before the end.
-    void up_calc(bool extendTail);
+    bool up_calc(bool extendTail);
     PassEnd pass(int& handled);
     // Today's market row from the valuation; false when nothing was written.
     bool get_cost3_total();
-    void renumber();
+    bool renumber();
     bool isMarket(int position) const;
     double numberAt(int position, int field) const;
     // Sets a field of the current row only when its value changes, so an unchanged row is not written.

@@ -15,7 +15,9 @@ using text::roundHalfEven;
 
 namespace {
 
-bool isTotal(std::string_view code) { return code == kMarketTotalCode || code == kDiscountTotalCode; }
+bool isTotal(std::string_view code) {
+    return code == kMarketTotalCode || code == kDiscountTotalCode;
+}
 
 // Keeps the grids on a cursor still for a pass and redraws them once after it, however it ends.
 class DisplayHeld {
@@ -96,10 +98,10 @@ Holdings::Holdings(storage::Engine& engine, reference::Lookups& lookups, port::P
       prompter_(prompter),
       clock_(clock) {
     const auto at = [this](const char* field) { return ledger_.fieldIndex(field); };
-    f_ = {at("WTH"),    at("QSDM"),   at("QS"),     at("GDDM"),   at("ZJZH"),    at("CODE"),
-          at("NAME"),   at("AMT"),    at("PRICE1"), at("DATE1"),  at("PRICE2"),  at("COST1"),
-          at("COST2"),  at("INCOME"), at("INC"),    at("PER"),    at("SXF"),     at("YHS"),
-          at("ZK_RATE"), at("LXM"),   at("BS"),     at("BIRATE"), at("LX")};
+    f_ = {at("WTH"),     at("QSDM"),   at("QS"),     at("GDDM"),   at("ZJZH"),   at("CODE"),
+          at("NAME"),    at("AMT"),    at("PRICE1"), at("DATE1"),  at("PRICE2"), at("COST1"),
+          at("COST2"),   at("INCOME"), at("INC"),    at("PER"),    at("SXF"),    at("YHS"),
+          at("ZK_RATE"), at("LXM"),    at("BS"),     at("BIRATE"), at("LX")};
     ledger_.setOrdering(kHoldingsOrdering);
     readTotalLabels();
     ledger_.first();
@@ -296,10 +298,12 @@ void Holdings::settleRecord(Cursor& book) {
         const double yhs = absCost1 * lookups_.lx_to_yhs_rate(lx);
         book.setValue(f_.sxf, sxf);
         book.setValue(f_.yhs, yhs);
-        book.setValue(f_.income, book.value(f_.cost2).toDouble() - book.value(f_.cost1).toDouble() - sxf - yhs);
+        book.setValue(f_.income,
+                      book.value(f_.cost2).toDouble() - book.value(f_.cost1).toDouble() - sxf - yhs);
     }
     const double cost1 = book.value(f_.cost1).toDouble();
-    book.setValue(f_.inc, roundHalfEven(cost1) != 0 ? book.value(f_.income).toDouble() * 100 / cost1 : 9999.9);
+    book.setValue(f_.inc,
+                  roundHalfEven(cost1) != 0 ? book.value(f_.income).toDouble() * 100 / cost1 : 9999.9);
     const std::string qsdm = book.value(f_.qsdm).toString();
     double r = 1;
     if (!isTotal(qsdm)) {
@@ -335,7 +339,8 @@ std::int64_t Holdings::cashOf(Cursor& book, std::string_view qsdm, std::string_v
 // The cash row itself: a pending order's frozen cash carries the same broker, account and code and
 // sorts before it, so only a row without an order number will do.
 std::int64_t Holdings::cashRowOf(Cursor& book, std::string_view qsdm, std::string_view zjzh) {
-    if (!book.locate({f_.qsdm, f_.zjzh, f_.code, f_.wth}, {Value(qsdm), Value(zjzh), Value(kCashCode), Value("")})) {
+    if (!book.locate({f_.qsdm, f_.zjzh, f_.code, f_.wth},
+                     {Value(qsdm), Value(zjzh), Value(kCashCode), Value("")})) {
         prompter_.message(kNoAccount);
         return 0;
     }
@@ -360,8 +365,8 @@ bool Holdings::copy_buy_rec() {
     if (ledger_.isEmpty()) return false;
     storage::Action action(engine_);
     std::vector<std::pair<int, Value>> copied;
-    for (int f : {f_.wth, f_.qsdm, f_.qs, f_.zjzh, f_.gddm, f_.code, f_.lx, f_.name, f_.amt, f_.date1, f_.zkRate,
-                  f_.lxm})
+    for (int f : {f_.wth, f_.qsdm, f_.qs, f_.zjzh, f_.gddm, f_.code, f_.lx, f_.name, f_.amt, f_.date1,
+                  f_.zkRate, f_.lxm})
         copied.emplace_back(f, ledger_.value(f));
     const Value price = ledger_.value(f_.price2);
     const double cost = price.toDouble() * ledger_.value(f_.amt).toDouble();

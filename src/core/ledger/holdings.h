@@ -32,7 +32,8 @@ public:
     static constexpr const char* kNoAccount = "找不到相应的资金帐号";
     static std::string zeroPriceQuestion(std::string_view name);
 
-    Holdings(storage::Engine& engine, reference::Lookups& lookups, port::Prompter& prompter, port::Clock& clock);
+    Holdings(storage::Engine& engine, reference::Lookups& lookups, port::Prompter& prompter,
+             port::Clock& clock);
     Holdings(const Holdings&) = delete;
     Holdings& operator=(const Holdings&) = delete;
 

@@ -17,8 +17,12 @@ std::string rule() {
     return r;
 }
 
-std::string number(const storage::Value& v) { return text::shortestText(v.toDouble()); }
-std::string whole(const storage::Value& v) { return text::shortestText(std::trunc(v.toDouble())); }
+std::string number(const storage::Value& v) {
+    return text::shortestText(v.toDouble());
+}
+std::string whole(const storage::Value& v) {
+    return text::shortestText(std::trunc(v.toDouble()));
+}
 
 }  // namespace
 
@@ -74,7 +78,9 @@ std::string HoldingsReport::heading() const {
 
 std::string HoldingsReport::rowText(int p) const {
     const storage::Cursor& c = holdings_.ledger();
-    const auto v = [&](const char* field) -> const storage::Value& { return c.valueAt(p, c.fieldIndex(field)); };
+    const auto v = [&](const char* field) -> const storage::Value& {
+        return c.valueAt(p, c.fieldIndex(field));
+    };
     const auto t = [&](const char* field) { return v(field).toString(); };
     return (t("WTH").empty() ? " " : "*") + s10(t("QS"), 9) + s10(t("ZJZH"), 9) + s10(t("GDDM"), 10) +
            s10(t("CODE"), 7) + s10(t("NAME"), 10) + s10(whole(v("AMT")), 10) + s10(number(v("PRICE1")), 7) +
@@ -85,8 +91,8 @@ std::string HoldingsReport::rowText(int p) const {
 void HoldingsReport::write(port::ReportSink& sink, const std::vector<int>& rows) const {
     const int total = static_cast<int>(rows.size());
     const int pages = (total + kRowsPerPage - 1) / kRowsPerPage;
-    const std::string title = std::string(38, ' ') +
-                              (holdings_.view() == Holdings::View::Holdings ? "持仓报告" : "平仓报告");
+    const std::string title =
+        std::string(38, ' ') + (holdings_.view() == Holdings::View::Holdings ? "持仓报告" : "平仓报告");
     const std::string printedAt = clock_.now().iso();
     sink.line("  ");
     for (int page = 1; page <= pages; ++page) {
@@ -108,7 +114,8 @@ void HoldingsReport::write(port::ReportSink& sink, const std::vector<int>& rows)
     }
 }
 
-std::filesystem::path defaultReportFile(const std::filesystem::path& accountDir, const port::DateTime& today) {
+std::filesystem::path defaultReportFile(const std::filesystem::path& accountDir,
+                                        const port::DateTime& today) {
     const std::filesystem::path folder = accountDir / "report";
     std::filesystem::create_directories(folder);
     return folder / ("hold" + today.isoDate() + ".txt");

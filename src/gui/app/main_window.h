@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
+#include "app/main_views.h"
 #include "app/session.h"
-#include "storage/cursor.h"
+#include "ledger/detail_row.h"
+#include "port/launcher.h"
 
+class QButtonGroup;
 class QTableView;
 
 namespace varneth::ui {
@@ -14,8 +18,9 @@ class CursorModel;
 
 namespace varneth::gui {
 
-// The hub of a logged-in account: the ledger and the ways to the other windows. It routes and
-// never computes. Leaving it is the login window's business: the window only asks.
+// The hub of a logged-in account: the ledger's catalog and detail views and the ways to the other
+// windows. It routes and never computes. Leaving it is the login window's business: the window
+// only asks.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -23,7 +28,16 @@ public:
     explicit MainWindow(app::Session& session, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    QTableView* ledgerView() const { return ledgerView_; }
+    app::MainViews& views() { return views_; }
+    QTableView* catalogView() const { return catalogView_; }
+    QTableView* detailView() const { return detailView_; }
+
+    // The windows other modules provide; until they are set their entries say they are not offered.
+    void setHoldingsEditorOpener(std::function<void()> open) { openHoldingsEditor_ = std::move(open); }
+    void setOrderWindowOpener(std::function<void(const ledger::DetailRow&)> open) {
+        openOrderWindow_ = std::move(open);
+    }
+    void setLauncher(port::Launcher& launcher) { launcher_ = &launcher; }
 
 signals:
     void logoutRequested();  // back to the login window
@@ -35,15 +49,30 @@ protected:
 
 private:
     void buildMenus();
-    QWidget* buildButtons();
+    void buildToolBar();
+    QWidget* buildSidePanel();
+    void viewsReopened();
+    void choose(int choice);
+    void orderWindow();
+    void holdingsEditor();
+    void administerAccounts();
+    void say(std::string_view text);
+    void notYetAvailable();
     void help(const QString& keyword);
     void helpContents();
     void about();
 
     app::Session& session_;
-    storage::Cursor ledger_;
-    std::unique_ptr<ui::CursorModel> ledgerModel_;  // before the cursor goes
-    QTableView* ledgerView_ = nullptr;
+    app::MainViews views_;
+    std::unique_ptr<ui::CursorModel> catalogModel_;  // before the views' cursors go
+    std::unique_ptr<ui::CursorModel> detailModel_;
+    QTableView* catalogView_ = nullptr;
+    QTableView* detailView_ = nullptr;
+    QButtonGroup* choices_ = nullptr;
+    std::unique_ptr<port::Launcher> ownLauncher_;
+    port::Launcher* launcher_ = nullptr;
+    std::function<void()> openHoldingsEditor_;
+    std::function<void(const ledger::DetailRow&)> openOrderWindow_;
 };
 
 }  // namespace varneth::gui

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/main_actions.h"
+#include "port/prompter.h"
 #include "storage/cursor.h"
 #include "storage/database.h"
 #include "support/temp_dir.h"
@@ -27,13 +29,14 @@ protected:
         row("", "zszq", "20668802", "xj", "现金", 9000, 1, 1, 9000, "");
         row("", "htzq", "10086601", "000001", "平安银行", 3000, 12.4, 11.6, 34800, "2026-01-20");
         row("P2026091500", "htzq", "10086601", "000001", "平安银行", 5000, 12.4, 11.05, 55250, "2026-01-20");
-        row("P2026091500", "htzq", "10086601", "000001", "平安银行", -5000, 11.05, 11.05, -55250, "2026-09-15");
+        row("P2026091500", "htzq", "10086601", "000001", "平安银行", -5000, 11.05, 11.05, -55250,
+            "2026-09-15");
         row("0???", "htzq", "10086601", "000001", "平安银行", -400, 11.05, 11.05, -4420, "2026-09-15");
         row("###", "zszq", "20668802", "399001", "新股", 100, 10, 10, 1000, "2026-11-11");
     }
 
-    void row(const char* wth, const char* qsdm, const char* zjzh, const char* code, const char* name, double amt,
-             double price1, double price2, double cost2, const char* date1, int bs = 1) {
+    void row(const char* wth, const char* qsdm, const char* zjzh, const char* code, const char* name,
+             double amt, double price1, double price2, double cost2, const char* date1, int bs = 1) {
         ledger.append();
         ledger.setValue("WTH", wth);
         ledger.setValue("QSDM", qsdm);
@@ -74,25 +77,33 @@ protected:
 
 TEST_F(MainViewsTest, QueryTextsOfEachChoiceAsTheyRun) {
     const std::string head =
-        "select wth as 委托号,qsdm as 券商代码,qs as 券商,zjzh as 资金帐号,gddm as 股东代码,lx as 类型码,lxm as 类型名,"
-        "code as 代码,name as 名称,bs as 多空, amt as 数量,price1 as 价格1, date1 as 日期1, price2 as 价格2, date2 "
+        "select wth as 委托号,qsdm as 券商代码,qs as 券商,zjzh as 资金帐号,gddm as 股东代码,lx as 类型码,lxm "
+        "as 类型名,"
+        "code as 代码,name as 名称,bs as 多空, amt as 数量,price1 as 价格1, date1 as 日期1, price2 as 价格2, "
+        "date2 "
         "日期2,inc as 增值率\nFrom \"tr2.dbf\"\n";
     const std::string byCode =
-        "SELECT DISTINCT  CODE, NAME, SUM(AMT) as 数量,\n(sum(price1*amt+sxf+yhs)/sum(amt)) as 成本价, avg(price2) "
-        "as 当前价,\nsum(cost1+sxf+yhs) as 成本, sum(cost2) as 市值, sum(per) as 比例\nfrom \"tr2.dbf\"\nwhere "
+        "SELECT DISTINCT  CODE, NAME, SUM(AMT) as 数量,\n(sum(price1*amt+sxf+yhs)/sum(amt)) as 成本价, "
+        "avg(price2) "
+        "as 当前价,\nsum(cost1+sxf+yhs) as 成本, sum(cost2) as 市值, sum(per) as 比例\nfrom "
+        "\"tr2.dbf\"\nwhere "
         "(wth>'PA' or wth<'P' or wth='')\nGROUP BY code,name\norder by code,name";
     const std::string byAccount =
         "SELECT distinct qsdm,zjzh, sum(cost2) as 市值\nfrom \"tr2.dbf\"\nwhere (wth>'PA' or wth<'P' or "
         "wth='')\nGROUP BY qsdm,zjzh\norder by qsdm,zjzh";
     EXPECT_EQ(views.catalogQuery().text(), byCode);  // ready before the first opening
-    EXPECT_EQ(views.detailQuery().text(),
-              head + "Where (wth<'P' or wth>='P999999' or wth='') and (\"tr2.dbf\".\"CODE\" =:\"Code\" )\norder by "
-                     "qsdm,wth, code");
+    EXPECT_EQ(
+        views.detailQuery().text(),
+        head +
+            "Where (wth<'P' or wth>='P999999' or wth='') and (\"tr2.dbf\".\"CODE\" =:\"Code\" )\norder by "
+            "qsdm,wth, code");
     views.setDisplayChoice(MainViews::kByAccount);
     EXPECT_EQ(views.catalogQuery().text(), byAccount);
-    EXPECT_EQ(views.detailQuery().text(),
-              head + "Where (wth<'P' or wth>='P999999' or wth='') and \n (\"tr2.dbf\".\"qsdm\" =:\"qsdm\" )\nand "
-                     "(\"tr2.dbf\".\"zjzh\" =:\"zjzh\" )\norder by qsdm, wth, code");
+    EXPECT_EQ(
+        views.detailQuery().text(),
+        head +
+            "Where (wth<'P' or wth>='P999999' or wth='') and \n (\"tr2.dbf\".\"qsdm\" =:\"qsdm\" )\nand "
+            "(\"tr2.dbf\".\"zjzh\" =:\"zjzh\" )\norder by qsdm, wth, code");
     views.setDisplayChoice(MainViews::kUnconfirmed);
     EXPECT_EQ(views.catalogQuery().text(), byAccount);  // unchanged
     EXPECT_EQ(views.detailQuery().text(),
@@ -105,7 +116,8 @@ TEST_F(MainViewsTest, ByCodeTheDetailFollowsTheCatalogAndClosedOutRowsStayHidden
     views.up_open();
     const storage::Cursor& cat = views.catalog();
     EXPECT_EQ(column(cat, "CODE"), (std::vector<std::string>{"000001", "399001", "600036", "xj"}));
-    EXPECT_EQ(views.catalogTitles(), (Titles{"代码", "名称", "数量", "成本价", "当前价", "成本", "市值", "比例"}));
+    EXPECT_EQ(views.catalogTitles(),
+              (Titles{"代码", "名称", "数量", "成本价", "当前价", "成本", "市值", "比例"}));
     EXPECT_TRUE(views.catalogPricesLeftAligned());
     EXPECT_EQ(cat.number("数量"), 2600);  // the holding and the oversold remainder, not the closed-out pair
     EXPECT_EQ(cat.number("市值"), 30380);
@@ -165,7 +177,8 @@ TEST_F(MainViewsTest, ByAccountTheDetailIsEveryOpenRowOfTheCashAccount) {
 TEST_F(MainViewsTest, UnconfirmedOrdersKeepTheCatalogAndTitlesOfTheChoiceBefore) {
     views.up_open();
     views.setDisplayChoice(MainViews::kUnconfirmed);
-    EXPECT_EQ(column(views.catalog(), "CODE"), (std::vector<std::string>{"000001", "399001", "600036", "xj"}));
+    EXPECT_EQ(column(views.catalog(), "CODE"),
+              (std::vector<std::string>{"000001", "399001", "600036", "xj"}));
     EXPECT_EQ(views.catalogTitles()[0], "代码");
     EXPECT_EQ(views.catalogTitles()[1], "名称");
     EXPECT_TRUE(views.catalogPricesLeftAligned());
@@ -210,6 +223,72 @@ TEST_F(MainViewsTest, ReopeningSeesTheLedgerAsItIsNowAndTellsBeforeTheGridsRedra
     EXPECT_TRUE(views.catalog().isEmpty());
     EXPECT_TRUE(views.detail().isEmpty());
     EXPECT_EQ(views.currentDetail(), std::nullopt);
+}
+
+TEST_F(MainViewsTest, TheOrderWindowOpensOnTheCurrentDetailRowOrTheViewsGoBackToCodes) {
+    port::ScriptedPrompter prompter;
+    views.up_open();
+    views.setDisplayChoice(MainViews::kUnconfirmed);
+    auto row = app::rowForOrderWindow(views, prompter);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->wth, "0???");
+    EXPECT_TRUE(prompter.messages.empty());
+
+    views.setDisplayChoice(MainViews::kByAccount);
+    for (ledger.first(); !ledger.isEmpty();) ledger.remove();
+    views.reopen();
+    EXPECT_EQ(app::rowForOrderWindow(views, prompter), std::nullopt);
+    EXPECT_EQ(prompter.messages, std::vector<std::string>{std::string(app::kEmptyDetail)});
+    EXPECT_EQ(views.displayChoice(), MainViews::kByCode);
+    EXPECT_EQ(views.catalogTitles()[0], "代码");
+}
+
+TEST(MainActions, OnlyMyAccountAdministersAccounts) {
+    port::ScriptedPrompter prompter;
+    EXPECT_TRUE(app::mayAdministerAccounts("我的帐户", prompter));
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_FALSE(app::mayAdministerAccounts("我的帐户 ", prompter));
+    EXPECT_FALSE(app::mayAdministerAccounts("示范帐户", prompter));
+    EXPECT_EQ(prompter.messages, std::vector<std::string>(2, std::string(app::kAdministrationRefused)));
+}
+
+struct FakeLauncher : port::Launcher {
+    port::LaunchResult startProgram(const std::string& path, const std::string& parameters,
+                                    port::ShowMode) override {
+        started.push_back(path + "|" + parameters);
+        return started.size() == found ? result : port::LaunchResult::FileNotFound;
+    }
+    port::LaunchResult openLink(const std::string&) override { return port::LaunchResult::Failed; }
+    std::size_t found = 0;  // the attempt that finds its program
+    port::LaunchResult result = port::LaunchResult::Started;
+    std::vector<std::string> started;
+};
+
+TEST(MainActions, TheWordPadIsTheFirstEditorFoundAndEveryFailureIsTold) {
+    const auto& programs = app::wordPadPrograms();
+    ASSERT_FALSE(programs.empty());
+    port::ScriptedPrompter prompter;
+    FakeLauncher none;
+    app::editReportInWordPad(none, prompter);
+    EXPECT_EQ(none.started.size(), programs.size());
+    EXPECT_EQ(prompter.messages, (std::vector<std::string>{std::string(app::kWordPadNotice),
+                                                           std::string(app::kWordPadMissing)}));
+
+    prompter.messages.clear();
+    FakeLauncher first;
+    first.found = 1;
+    app::editReportInWordPad(first, prompter);
+    EXPECT_EQ(first.started, std::vector<std::string>{std::string(programs[0]) + "|"});
+    EXPECT_EQ(prompter.messages, std::vector<std::string>{std::string(app::kWordPadNotice)});
+
+    prompter.messages.clear();
+    FakeLauncher broken;
+    broken.found = 1;
+    broken.result = port::LaunchResult::Failed;
+    app::editReportInWordPad(broken, prompter);
+    EXPECT_EQ(broken.started.size(), 1u);  // a program that exists but fails is not passed over
+    EXPECT_EQ(prompter.messages,
+              (std::vector<std::string>{std::string(app::kWordPadNotice), std::string(app::kWordPadFailed)}));
 }
 
 }  // namespace

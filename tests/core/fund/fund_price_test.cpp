@@ -136,7 +136,7 @@ TEST_F(FundPriceTest, TodaysMarketRowTakesTheGainWithoutTodaysMoneyAndIsReusedTh
     add("2026-12-07", "$123", 2000);  // before the market row in key order
     add("2026-12-07", "lxh", 5000);   // after it
     total = 110000;
-    fund().show();
+    ASSERT_TRUE(fund().show());
     ASSERT_EQ(marketRowsOn("2026-12-07"), 1);
     int m = rowOf("***");
     EXPECT_EQ(textAt(m - 1, "PYCODE"), "$123");
@@ -170,7 +170,7 @@ TEST_F(FundPriceTest, AStoppedValuationOrARowAfterTodayWritesNoMarketRow) {
     base("2026-12-01", 1, 0);
     add("2026-12-02", "@@@", 100000);
     total = std::nullopt;
-    fund().show();
+    EXPECT_FALSE(fund().show());
     EXPECT_EQ(marketRowsOn("2026-12-07"), 0);
     EXPECT_TRUE(prompter.said.empty());
 

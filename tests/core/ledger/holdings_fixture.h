@@ -28,12 +28,25 @@ protected:
         session = login->enter("我的帐户", "");
         ASSERT_NE(session, nullptr);
         auto& look = session->lookups();
-        add(look.types(), {{"Lx", "xj"}, {"Lxm", "现金"}, {"Zk_rate", 1.0}, {"Sxf_rate", 0.0}, {"Yhs_rate", 0.0},
+        add(look.types(), {{"Lx", "xj"},
+                           {"Lxm", "现金"},
+                           {"Zk_rate", 1.0},
+                           {"Sxf_rate", 0.0},
+                           {"Yhs_rate", 0.0},
                            {"Bzj_rate", 1.0}});
-        add(look.types(), {{"Lx", "ha"}, {"Lxm", "沪A股"}, {"Zk_rate", 0.8}, {"Sxf_rate", 0.003},
-                           {"Yhs_rate", 0.001}, {"Bzj_rate", 1.0}});
-        add(look.types(), {{"Lx", "qh"}, {"Lxm", "期货"}, {"Zk_rate", 0.9}, {"Sxf_rate", 0.0002},
-                           {"Yhs_rate", 0.0}, {"Bzj_rate", 0.1}, {"Oversell", true}});
+        add(look.types(), {{"Lx", "ha"},
+                           {"Lxm", "沪A股"},
+                           {"Zk_rate", 0.8},
+                           {"Sxf_rate", 0.003},
+                           {"Yhs_rate", 0.001},
+                           {"Bzj_rate", 1.0}});
+        add(look.types(), {{"Lx", "qh"},
+                           {"Lxm", "期货"},
+                           {"Zk_rate", 0.9},
+                           {"Sxf_rate", 0.0002},
+                           {"Yhs_rate", 0.0},
+                           {"Bzj_rate", 0.1},
+                           {"Oversell", true}});
         add(look.brokers(), {{"Qsdm", "b1"}, {"Qs", "甲券商"}});
         add(look.brokers(), {{"Qsdm", "b2"}, {"Qs", "乙券商"}});
         add(look.holdingsPrices(), {{"code", "600000"}, {"name", "浦发银行"}, {"price2", 9.5}});
@@ -53,16 +66,40 @@ protected:
         return c.bookmark().rowid;
     }
     // A long holding with every name filled in, so that the valuation asks nothing.
-    std::int64_t holding(const char* qsdm, const char* zjzh, const char* code, double amt, double p1, double p2,
-                         const char* lx = "ha") {
-        return row({{"QSDM", qsdm}, {"QS", "券商"}, {"ZJZH", zjzh}, {"GDDM", "g1"}, {"CODE", code}, {"NAME", "某股"},
-                    {"LX", lx}, {"LXM", "类型"}, {"AMT", amt}, {"PRICE1", p1}, {"PRICE2", p2}, {"BS", 1},
-                    {"DATE1", "2026-03-16"}, {"BIRATE", 1.0}, {"ZK_RATE", 0.8}});
+    std::int64_t holding(const char* qsdm, const char* zjzh, const char* code, double amt, double p1,
+                         double p2, const char* lx = "ha") {
+        return row({{"QSDM", qsdm},
+                    {"QS", "券商"},
+                    {"ZJZH", zjzh},
+                    {"GDDM", "g1"},
+                    {"CODE", code},
+                    {"NAME", "某股"},
+                    {"LX", lx},
+                    {"LXM", "类型"},
+                    {"AMT", amt},
+                    {"PRICE1", p1},
+                    {"PRICE2", p2},
+                    {"BS", 1},
+                    {"DATE1", "2026-03-16"},
+                    {"BIRATE", 1.0},
+                    {"ZK_RATE", 0.8}});
     }
     std::int64_t cash(const char* qsdm, const char* zjzh, double amt, const char* wth = "") {
-        return row({{"WTH", wth}, {"QSDM", qsdm}, {"QS", "券商"}, {"ZJZH", zjzh}, {"GDDM", "xj"}, {"CODE", "xj"},
-                    {"NAME", "现金"}, {"LX", "xj"}, {"LXM", "现金"}, {"AMT", amt}, {"PRICE1", 1.0},
-                    {"PRICE2", 1.0}, {"BS", 1}, {"BIRATE", 1.0}, {"ZK_RATE", 1.0}});
+        return row({{"WTH", wth},
+                    {"QSDM", qsdm},
+                    {"QS", "券商"},
+                    {"ZJZH", zjzh},
+                    {"GDDM", "xj"},
+                    {"CODE", "xj"},
+                    {"NAME", "现金"},
+                    {"LX", "xj"},
+                    {"LXM", "现金"},
+                    {"AMT", amt},
+                    {"PRICE1", 1.0},
+                    {"PRICE2", 1.0},
+                    {"BS", 1},
+                    {"BIRATE", 1.0},
+                    {"ZK_RATE", 1.0}});
     }
     // The stored row, read through a cursor of its own.
     storage::Record stored(std::int64_t rowid) {

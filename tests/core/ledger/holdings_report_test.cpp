@@ -14,26 +14,43 @@ using Target = HoldingsReport::Target;
 
 namespace {
 
+// Hands the report's lines to a page collection that outlives the report.
+struct Into : port::ReportSink {
+    explicit Into(port::MemoryReport& m) : m(m) {}
+    void line(std::string_view text) override { m.line(text); }
+    void newPage() override { m.newPage(); }
+    bool finish() override { return true; }
+    port::MemoryReport& m;
+};
+
 class HoldingsReportTest : public testsupport::HoldingsFixture {
 protected:
-    // Runs the report into memory with the given answers; nullptr-free: the sink is kept here.
+    // Runs the report into `out` with the given answers.
     bool print(std::initializer_list<bool> answers, std::optional<Target> target = std::nullopt) {
         prompter.expectAnswers(answers);
         HoldingsReport report(holdings(), prompter, clock);
+        out = std::make_unique<port::MemoryReport>();
         return report.print(
             [this](Target t) {
                 chosen = t;
-                auto sink = std::make_unique<port::MemoryReport>();
-                out = sink.get();
-                return sink;
+                return std::make_unique<Into>(*out);
             },
             target);
     }
     void closedRow(int i, double amt) {
         char wth[16];
         std::snprintf(wth, sizeof wth, "P20260%03d00", i);
-        row({{"WTH", wth}, {"QSDM", "b1"}, {"QS", "甲"}, {"ZJZH", "z1"}, {"CODE", std::to_string(600000 + i)},
-             {"NAME", "股"}, {"LX", "ha"}, {"AMT", amt}, {"PRICE1", 10.0}, {"PRICE2", 11.0}, {"COST2", amt * 11}});
+        row({{"WTH", wth},
+             {"QSDM", "b1"},
+             {"QS", "甲"},
+             {"ZJZH", "z1"},
+             {"CODE", std::to_string(600000 + i)},
+             {"NAME", "股"},
+             {"LX", "ha"},
+             {"AMT", amt},
+             {"PRICE1", 10.0},
+             {"PRICE2", 11.0},
+             {"COST2", amt * 11}});
     }
     // The codes of the printed rows, in order.
     std::vector<std::string> printedCodes() const {
@@ -44,7 +61,7 @@ protected:
         return codes;
     }
 
-    port::MemoryReport* out = nullptr;
+    std::unique_ptr<port::MemoryReport> out;
     std::optional<Target> chosen;
 };
 
@@ -56,14 +73,43 @@ std::string golden(const char* name) {
 }
 
 TEST_F(HoldingsReportTest, TheHoldingsViewPrintsEveryRecordAsTheGoldenFileShows) {
-    row({{"QSDM", "b1"}, {"QS", "甲券商"}, {"ZJZH", "10086601"}, {"GDDM", "A123456789"}, {"CODE", "600036"},
-         {"NAME", "招商银行"}, {"LX", "ha"}, {"AMT", 10000.7}, {"PRICE1", 38.2}, {"DATE1", "2026-03-16"},
-         {"PRICE2", 42.15}, {"COST2", 421500.9}, {"INC", 9.9403}});
-    row({{"WTH", "26120414301"}, {"QSDM", "b1"}, {"QS", "甲券商"}, {"ZJZH", "10086601"}, {"GDDM", "xj"},
-         {"CODE", "xj"}, {"NAME", "现金"}, {"LX", "xj"}, {"AMT", -104600.0}, {"PRICE1", 1.0}, {"PRICE2", 1.0},
-         {"COST2", -104600.0}, {"INC", 0.0}});
-    row({{"WTH", "###"}, {"QSDM", "zzc"}, {"QS", "市价总值"}, {"CODE", "zzc"}, {"NAME", "市价总值"}, {"LX", "zzc"},
-         {"AMT", 2452821.5}, {"PRICE1", 1.0}, {"PRICE2", 1.0297}, {"COST2", 2525652.0}, {"INC", 2.9693}});
+    row({{"QSDM", "b1"},
+         {"QS", "甲券商"},
+         {"ZJZH", "10086601"},
+         {"GDDM", "A123456789"},
+         {"CODE", "600036"},
+         {"NAME", "招商银行"},
+         {"LX", "ha"},
+         {"AMT", 10000.7},
+         {"PRICE1", 38.2},
+         {"DATE1", "2026-03-16"},
+         {"PRICE2", 42.15},
+         {"COST2", 421500.9},
+         {"INC", 9.9403}});
+    row({{"WTH", "26120414301"},
+         {"QSDM", "b1"},
+         {"QS", "甲券商"},
+         {"ZJZH", "10086601"},
+         {"GDDM", "xj"},
+         {"CODE", "xj"},
+         {"NAME", "现金"},
+         {"LX", "xj"},
+         {"AMT", -104600.0},
+         {"PRICE1", 1.0},
+         {"PRICE2", 1.0},
+         {"COST2", -104600.0},
+         {"INC", 0.0}});
+    row({{"WTH", "###"},
+         {"QSDM", "zzc"},
+         {"QS", "市价总值"},
+         {"CODE", "zzc"},
+         {"NAME", "市价总值"},
+         {"LX", "zzc"},
+         {"AMT", 2452821.5},
+         {"PRICE1", 1.0},
+         {"PRICE2", 1.0297},
+         {"COST2", 2525652.0},
+         {"INC", 2.9693}});
     holdings().ledger().moveTo(1);
     ASSERT_TRUE(print({true, false}));
     EXPECT_EQ(prompter.questions,
@@ -112,7 +158,7 @@ TEST_F(HoldingsReportTest, TheClosedViewPrintsFromTheCursorOrTheLatestPage) {
     holdings().ledger().moveTo(52);  // the 53rd record: 600053 on
     ASSERT_TRUE(print({true}, Target::File));
     EXPECT_EQ(printedCodes(), (std::vector<std::string>{"600053", "600054", "600055", "600056", "600057",
-                                                         "600058", "600059"}));
+                                                        "600058", "600059"}));
 }
 
 TEST_F(HoldingsReportTest, DecliningOrGivingUpWritesNothing) {

@@ -17,17 +17,40 @@ class HoldingsTest : public testsupport::HoldingsFixture {};
 
 TEST_F(HoldingsTest, ValuesEachKindOfRowAndWritesBothTotals) {
     const auto stock = holding("b1", "z1", "600036", 1000, 10, 12);
-    const auto future = row({{"QSDM", "b2"}, {"QS", "乙"}, {"ZJZH", "z3"}, {"GDDM", "f1"}, {"CODE", "IF2512"},
-                             {"NAME", "股指"}, {"LX", "qh"}, {"LXM", "期货"}, {"AMT", 10.0}, {"PRICE1", 3000.0},
-                             {"PRICE2", 2900.0}, {"BS", -1}, {"DATE1", "2026-10-20"}, {"ZK_RATE", 0.9}});
+    const auto future = row({{"QSDM", "b2"},
+                             {"QS", "乙"},
+                             {"ZJZH", "z3"},
+                             {"GDDM", "f1"},
+                             {"CODE", "IF2512"},
+                             {"NAME", "股指"},
+                             {"LX", "qh"},
+                             {"LXM", "期货"},
+                             {"AMT", 10.0},
+                             {"PRICE1", 3000.0},
+                             {"PRICE2", 2900.0},
+                             {"BS", -1},
+                             {"DATE1", "2026-10-20"},
+                             {"ZK_RATE", 0.9}});
     const auto oddBs = holding("b1", "z1", "600001", 100, 5, 4);
     storage::Cursor c(session->kvt(), "tr2.DBF");
     ASSERT_TRUE(c.gotoBookmark({oddBs}));
     c.setValue("BS", 5);
     c.post();
-    const auto sell = row({{"WTH", "1207093001"}, {"QSDM", "b1"}, {"QS", "甲"}, {"ZJZH", "z1"}, {"GDDM", "g2"},
-                           {"CODE", "600002"}, {"NAME", "卖"}, {"LX", "ha"}, {"LXM", "沪A股"}, {"AMT", -100.0},
-                           {"PRICE1", 10.0}, {"PRICE2", 10.0}, {"BS", 0}, {"DATE1", "2026-12-07"}, {"ZK_RATE", 0.8}});
+    const auto sell = row({{"WTH", "1207093001"},
+                           {"QSDM", "b1"},
+                           {"QS", "甲"},
+                           {"ZJZH", "z1"},
+                           {"GDDM", "g2"},
+                           {"CODE", "600002"},
+                           {"NAME", "卖"},
+                           {"LX", "ha"},
+                           {"LXM", "沪A股"},
+                           {"AMT", -100.0},
+                           {"PRICE1", 10.0},
+                           {"PRICE2", 10.0},
+                           {"BS", 0},
+                           {"DATE1", "2026-12-07"},
+                           {"ZK_RATE", 0.8}});
     const auto money = cash("b1", "z1", 5000);
     const auto none = cash("b1", "z2", 0);
 
@@ -120,12 +143,29 @@ TEST_F(HoldingsTest, WorkingValuesKeepTheirPrecisionAndRoundHalvesToEven) {
 TEST_F(HoldingsTest, FillsDefaultsAndValuesRowsThatMoveInTheView) {
     // The cash row lacks its GDDM, which orders the holdings view: filling it in moves the row after
     // the holding, and the holding must still be valued.
-    const auto money = row({{"QSDM", "b1"}, {"ZJZH", "z1"}, {"CODE", "xj"}, {"LX", "xj"}, {"NAME", "现金"},
-                            {"AMT", 300.0}, {"PRICE1", 1.0}, {"PRICE2", 1.0}});
-    const auto stock = row({{"QSDM", "b1"}, {"ZJZH", "z1"}, {"GDDM", "g1"}, {"CODE", "600000"}, {"LX", "ha"},
-                            {"AMT", 100.0}, {"PRICE1", 10.0}, {"PRICE2", 11.0}});
-    const auto loose = row({{"QSDM", "b1"}, {"CODE", "600000"}, {"LX", "ha"}, {"AMT", 10.0}, {"PRICE1", 10.0},
-                            {"PRICE2", 10.0}, {"BIRATE", 0.0}});
+    const auto money = row({{"QSDM", "b1"},
+                            {"ZJZH", "z1"},
+                            {"CODE", "xj"},
+                            {"LX", "xj"},
+                            {"NAME", "现金"},
+                            {"AMT", 300.0},
+                            {"PRICE1", 1.0},
+                            {"PRICE2", 1.0}});
+    const auto stock = row({{"QSDM", "b1"},
+                            {"ZJZH", "z1"},
+                            {"GDDM", "g1"},
+                            {"CODE", "600000"},
+                            {"LX", "ha"},
+                            {"AMT", 100.0},
+                            {"PRICE1", 10.0},
+                            {"PRICE2", 11.0}});
+    const auto loose = row({{"QSDM", "b1"},
+                            {"CODE", "600000"},
+                            {"LX", "ha"},
+                            {"AMT", 10.0},
+                            {"PRICE1", 10.0},
+                            {"PRICE2", 10.0},
+                            {"BIRATE", 0.0}});
     ASSERT_TRUE(holdings().up_calc());
     EXPECT_TRUE(prompter.said.empty());
 
@@ -175,9 +215,18 @@ TEST_F(HoldingsTest, StopsAtARowWithoutTypeOrAZeroTotal) {
 }
 
 TEST_F(HoldingsTest, AsksAboutAZeroPriceAndCopesWithCostsThatCancelOut) {
-    const auto unpriced = row({{"QSDM", "b1"}, {"QS", "甲"}, {"ZJZH", "z1"}, {"GDDM", "g1"}, {"CODE", "600000"},
-                               {"NAME", "浦发"}, {"LX", "ha"}, {"LXM", "沪A股"}, {"AMT", 100.0}, {"PRICE1", 10.0},
-                               {"PRICE2", 0.0}, {"DATE1", "2026-01-05"}});
+    const auto unpriced = row({{"QSDM", "b1"},
+                               {"QS", "甲"},
+                               {"ZJZH", "z1"},
+                               {"GDDM", "g1"},
+                               {"CODE", "600000"},
+                               {"NAME", "浦发"},
+                               {"LX", "ha"},
+                               {"LXM", "沪A股"},
+                               {"AMT", 100.0},
+                               {"PRICE1", 10.0},
+                               {"PRICE2", 0.0},
+                               {"DATE1", "2026-01-05"}});
     const auto sold = holding("b1", "z1", "600001", -100, 10, 8);
     prompter.expectAnswers({true});
     ASSERT_TRUE(holdings().up_calc());
@@ -207,10 +256,22 @@ TEST_F(HoldingsTest, AsksAboutAZeroPriceAndCopesWithCostsThatCancelOut) {
 
 TEST_F(HoldingsTest, TheClosedViewNeverCountsIntoTheBook) {
     holding("b1", "z1", "600000", 100, 10, 12);
-    const auto closed = row({{"WTH", "P2026091500"}, {"QSDM", "b1"}, {"ZJZH", "z1"}, {"CODE", "600001"},
-                             {"LX", "ha"}, {"AMT", 500.0}, {"PRICE1", 10.0}, {"PRICE2", 20.0}});
-    row({{"WTH", "P2026091500"}, {"QSDM", "b1"}, {"ZJZH", "z1"}, {"CODE", "600002"}, {"LX", "ha"},
-         {"AMT", -500.0}, {"PRICE1", 20.0}, {"PRICE2", 20.0}});
+    const auto closed = row({{"WTH", "P2026091500"},
+                             {"QSDM", "b1"},
+                             {"ZJZH", "z1"},
+                             {"CODE", "600001"},
+                             {"LX", "ha"},
+                             {"AMT", 500.0},
+                             {"PRICE1", 10.0},
+                             {"PRICE2", 20.0}});
+    row({{"WTH", "P2026091500"},
+         {"QSDM", "b1"},
+         {"ZJZH", "z1"},
+         {"CODE", "600002"},
+         {"LX", "ha"},
+         {"AMT", -500.0},
+         {"PRICE1", 20.0},
+         {"PRICE2", 20.0}});
     holdings().setView(Holdings::View::Closed);
     storage::Cursor& shown = holdings().ledger();
     ASSERT_EQ(shown.count(), 2);
@@ -262,23 +323,39 @@ TEST_F(HoldingsTest, TheCreationLabelsComeFromTheStoredTotals) {
 }
 
 TEST_F(HoldingsTest, RecordOperations) {
-    const auto source = row({{"WTH", "###"}, {"QSDM", "b1"}, {"QS", "甲"}, {"ZJZH", "z1"}, {"GDDM", "g1"},
-                             {"CODE", "600000"}, {"LX", "ha"}, {"NAME", "浦发"}, {"AMT", 300.0}, {"PRICE1", 9.0},
-                             {"DATE1", "2026-02-03"}, {"PRICE2", 10.5}, {"DATE2", "2026-12-04"}, {"ZK_RATE", 0.8},
-                             {"LXM", "沪A股"}, {"NOTE", "备注"}, {"BS", -1}, {"BIRATE", 0.92}, {"SXF", 3.0}});
+    const auto source = row({{"WTH", "###"},
+                             {"QSDM", "b1"},
+                             {"QS", "甲"},
+                             {"ZJZH", "z1"},
+                             {"GDDM", "g1"},
+                             {"CODE", "600000"},
+                             {"LX", "ha"},
+                             {"NAME", "浦发"},
+                             {"AMT", 300.0},
+                             {"PRICE1", 9.0},
+                             {"DATE1", "2026-02-03"},
+                             {"PRICE2", 10.5},
+                             {"DATE2", "2026-12-04"},
+                             {"ZK_RATE", 0.8},
+                             {"LXM", "沪A股"},
+                             {"NOTE", "备注"},
+                             {"BS", -1},
+                             {"BIRATE", 0.92},
+                             {"SXF", 3.0}});
     storage::Cursor& c = holdings().ledger();
     ASSERT_TRUE(c.gotoBookmark({source}));
     ASSERT_TRUE(holdings().copy_buy_rec());
     const auto copy = c.bookmark().rowid;
     ASSERT_NE(copy, source);
-    for (const char* f : {"WTH", "QSDM", "QS", "ZJZH", "GDDM", "CODE", "LX", "NAME", "AMT", "DATE1", "ZK_RATE", "LXM"})
+    for (const char* f :
+         {"WTH", "QSDM", "QS", "ZJZH", "GDDM", "CODE", "LX", "NAME", "AMT", "DATE1", "ZK_RATE", "LXM"})
         EXPECT_EQ(field(stored(copy), f), field(stored(source), f)) << f;
     EXPECT_EQ(num(copy, "PRICE1"), 10.5);
     EXPECT_EQ(num(copy, "PRICE2"), 10.5);
     EXPECT_EQ(num(copy, "COST1"), 3150);
     EXPECT_EQ(num(copy, "COST2"), 3150);
-    for (const char* f : {"DATE2", "NOTE", "BS", "BIRATE", "SXF"}) EXPECT_TRUE(field(stored(copy), f).isNull() ||
-                                                                               txt(copy, f).empty()) << f;
+    for (const char* f : {"DATE2", "NOTE", "BS", "BIRATE", "SXF"})
+        EXPECT_TRUE(field(stored(copy), f).isNull() || txt(copy, f).empty()) << f;
 
     const int before = c.count();
     holdings().setView(Holdings::View::Closed);
@@ -298,7 +375,8 @@ TEST_F(HoldingsTest, RecordOperations) {
 TEST_F(HoldingsTest, TheNameFillerEndsWhenALookupGivesNothing) {
     add(session->lookups().brokers(), {{"Qsdm", "nn"}, {"Qs", ""}});  // a broker without a name
     const auto unnamed = row({{"QSDM", "b1"}, {"CODE", "600000"}, {"LX", "ha"}});
-    const auto nameless = row({{"QSDM", "nn"}, {"CODE", "600000"}, {"NAME", "x"}, {"LX", "ha"}, {"LXM", "y"}});
+    const auto nameless =
+        row({{"QSDM", "nn"}, {"CODE", "600000"}, {"NAME", "x"}, {"LX", "ha"}, {"LXM", "y"}});
     const auto last = row({{"QSDM", "zz"}, {"CODE", "600001"}, {"NAME", "x"}, {"QS", "y"}, {"LX", "qq"}});
     holdings().fillNames();
     EXPECT_EQ(txt(unnamed, "NAME"), "浦发银行");
