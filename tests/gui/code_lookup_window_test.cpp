@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "demo_login.h"
 #include <filesystem>
 
 #include "app/login.h"
@@ -27,12 +29,7 @@ enum Column { Code, Name };
 
 // A full program directory logged in on the demonstration account, the window shown where the order
 // window shows it.
-struct Fixture {
-    QTemporaryDir dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
-    std::unique_ptr<app::Session> session;
+struct Fixture : DemoLogin {
     std::unique_ptr<CodeLookupWindow> window;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
@@ -45,14 +42,7 @@ class CodeLookupWindowTest : public QObject {
 private slots:
     void init() {
         f = std::make_unique<Fixture>();
-        const fs::path programDir(f->dir.path().toStdU16String());
-        app::createProgramDirectory(
-            programDir, app::findDataDir(fs::path(QCoreApplication::applicationDirPath().toStdU16String())),
-            /*bare=*/false);
-        app::Login login(f->engine, programDir, f->prompter, f->clock);
-        QVERIFY(login.start());
-        f->session = login.enter("示范帐户", "");
-        QVERIFY(f->session != nullptr);
+        QVERIFY(f->enter());
         f->window = std::make_unique<CodeLookupWindow>(f->session->prices(), f->prompter);
         f->window->showAt(200, 30);
         QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));

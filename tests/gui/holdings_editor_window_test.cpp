@@ -9,6 +9,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "demo_login.h"
 #include <filesystem>
 
 #include "app/login.h"
@@ -24,12 +26,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The demonstration account logged in, its editor made as the login makes it, not yet shown.
-struct Fixture {
-    QTemporaryDir dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
-    std::unique_ptr<app::Session> session;
+struct Fixture : DemoLogin {
     std::unique_ptr<HoldingsEditorWindow> window;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
@@ -42,14 +39,7 @@ class HoldingsEditorWindowTest : public QObject {
 private slots:
     void init() {
         f = std::make_unique<Fixture>();
-        const fs::path programDir(f->dir.path().toStdU16String());
-        app::createProgramDirectory(
-            programDir, app::findDataDir(fs::path(QCoreApplication::applicationDirPath().toStdU16String())),
-            /*bare=*/false);
-        app::Login login(f->engine, programDir, f->prompter, f->clock);
-        QVERIFY(login.start());
-        f->session = login.enter("示范帐户", "");
-        QVERIFY(f->session != nullptr);
+        QVERIFY(f->enter());
         f->window = std::make_unique<HoldingsEditorWindow>(*f->session);
         f->tester = std::make_unique<QAbstractItemModelTester>(
             f->window->grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);

@@ -7,6 +7,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "demo_login.h"
 #include <filesystem>
 
 #include "app/login.h"
@@ -25,12 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The demonstration account, whose settings start the chart at its first day.
-struct Fixture {
-    QTemporaryDir dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
-    std::unique_ptr<app::Session> session;
+struct Fixture : DemoLogin {
     std::unique_ptr<PerformanceWindow> window;
 };
 
@@ -42,14 +39,8 @@ class PerformanceWindowTest : public QObject {
 private slots:
     void init() {
         f = std::make_unique<Fixture>();
-        const fs::path programDir(f->dir.path().toStdU16String());
-        app::createProgramDirectory(
-            programDir, app::findDataDir(fs::path(QCoreApplication::applicationDirPath().toStdU16String())),
-            /*bare=*/false);
-        app::Login login(f->engine, programDir, f->prompter, f->clock);
-        QVERIFY(login.start());
-        f->session = login.enter("示范帐户", "");
-        QVERIFY(f->session != nullptr);
+        QVERIFY(f->enter());
+        const fs::path programDir = f->programDir();
         f->window = std::make_unique<PerformanceWindow>(f->engine, f->prompter, f->clock, programDir);
         f->window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
