@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTableView>
@@ -152,14 +153,39 @@ private slots:
         open();
         logIn("张三", "pw1");
         QSignalSpy closed(window.get(), &LoginWindow::closed);
-        QAction* exit = nullptr;
-        for (auto* a : window->mainWindow()->findChildren<QAction*>())
-            if (a->text() == QStringLiteral("退出系统")) exit = a;
+        QAction* exit = menuEntry("退出系统");
         QVERIFY(exit != nullptr);
         QCOMPARE(exit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         exit->trigger();
         QTRY_COMPARE(closed.count(), 1);
         QVERIFY(window->mainWindow() == nullptr && !window->isVisible() && !engine->isBound(Alias::Kvt));
+    }
+
+    // The windows that end the login: the copy opens only once the account's tables are closed.
+    void copyingFilesEndsTheLoginAndThePasswordWindowOpensOverIt() {
+        open();
+        logIn("张三", "pw1");
+        bool passwordShown = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                passwordShown = d->windowTitle() == QStringLiteral("改口令窗口");
+                d->reject();
+            }
+        });
+        menuEntry("改口令")->trigger();
+        QVERIFY(passwordShown);
+        QVERIFY(window->mainWindow() != nullptr);
+
+        menuEntry("拷贝文件")->trigger();
+        QTRY_VERIFY(window->mainWindow() == nullptr);
+        QVERIFY(window->isVisible() && !engine->isBound(Alias::Kvt));
+        QWidget* copy = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == QStringLiteral("Form_copy 文件拷贝")) copy = w;
+        QVERIFY(copy != nullptr);
+        QTest::mouseClick(button(copy, "关闭"), Qt::LeftButton);
+        QTRY_VERIFY(!copy->isVisible());
+        QVERIFY(window->isVisible());
     }
 
     void pickingClearsThePasswordButTypingDoesNot() {
@@ -215,6 +241,11 @@ private slots:
     }
 
 private:
+    QAction* menuEntry(const char* caption) const {
+        for (auto* a : window->mainWindow()->findChildren<QAction*>())
+            if (a->text() == QString::fromUtf8(caption)) return a;
+        return nullptr;
+    }
     void open() {
         window = std::make_unique<LoginWindow>(*engine, programDir, *prompter, clock);
         window->show();

@@ -14,4 +14,11 @@ Session::Session(storage::Engine& engine, std::filesystem::path programDir, std:
       lookups_(std::make_unique<reference::Lookups>(curr(), kvt(), *prices_, prompter)),
       holdings_(std::make_unique<ledger::Holdings>(engine, *lookups_, prompter, clock)) {}
 
+Session::~Session() = default;
+
+fund::FundLedger& Session::fund() {
+    if (!fund_) fund_ = std::make_unique<fund::FundLedger>(engine_, fund::valuationOf(*holdings_), prompter_, clock_);
+    return *fund_;
+}
+
 }  // namespace varneth::app

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "fund/fund_ledger.h"
 #include "ledger/holdings.h"
 #include "port/clock.h"
 #include "port/prompter.h"
@@ -20,6 +21,7 @@ class Session {
 public:
     Session(storage::Engine& engine, std::filesystem::path programDir, std::string accountName,
             std::filesystem::path accountDir, port::Prompter& prompter, port::Clock& clock);
+    ~Session();
 
     storage::Engine& engine() { return engine_; }
     storage::Database& kvt() { return engine_.database(storage::Alias::Kvt); }
@@ -35,6 +37,8 @@ public:
     reference::Lookups& lookups() { return *lookups_; }
     // The holdings module: the ledger every window writes through and its valuation.
     ledger::Holdings& holdings() { return *holdings_; }
+    // The fund module, opened on first use: opening it ensures the fund ledger's manager row.
+    fund::FundLedger& fund();
 
 private:
     storage::Engine& engine_;
@@ -46,6 +50,7 @@ private:
     std::unique_ptr<reference::GeneralPrices> prices_;
     std::unique_ptr<reference::Lookups> lookups_;
     std::unique_ptr<ledger::Holdings> holdings_;
+    std::unique_ptr<fund::FundLedger> fund_;
 };
 
 }  // namespace varneth::app

@@ -13,7 +13,11 @@
 #include <QStyleOptionComboBox>
 #include <QVBoxLayout>
 
+#include "accounts/account_window.h"
+#include "accounts/file_copy_window.h"
+#include "accounts/password_window.h"
 #include "app/main_window.h"
+#include "app/session_windows.h"
 #include "storage/error.h"
 #include "ui/help_viewer.h"
 
@@ -131,7 +135,7 @@ bool AccountBox::eventFilter(QObject* watched, QEvent* event) {
 
 LoginWindow::LoginWindow(storage::Engine& engine, std::filesystem::path programDir, port::Prompter& prompter,
                          port::Clock& clock, QWidget* parent)
-    : QWidget(parent), prompter_(prompter), login_(engine, std::move(programDir), prompter, clock) {
+    : QWidget(parent), engine_(engine), prompter_(prompter), login_(engine, std::move(programDir), prompter, clock) {
     buildControls();
     if (login_.start()) {
         QStringList names;
@@ -229,13 +233,13 @@ void LoginWindow::enter() {
         session_ = login_.enter(account_->text().toStdString(), password_->text().toStdString());
         if (!session_) return;
         main_ = std::make_unique<MainWindow>(*session_);
+        windows_ = std::make_unique<SessionWindows>(*session_, *main_);
     } catch (const storage::Error& e) {
         prompter_.message(e.what());  // a directory that lacks some of the tables
-        main_.reset();
-        session_.reset();
-        login_.logout();
+        endSession();
         return;
     }
+    routeLoginWindows();
     // Queued: the main window asks to go from inside its own handlers.
     connect(main_.get(), &MainWindow::logoutRequested, this, &LoginWindow::logout, Qt::QueuedConnection);
     connect(main_.get(), &MainWindow::quitRequested, this, &LoginWindow::close, Qt::QueuedConnection);
@@ -260,11 +264,49 @@ void LoginWindow::logout() {
 }
 
 void LoginWindow::endSession() {
-    // The main window's and the session's cursors go before the connection they read.
+    // The windows' and the session's cursors go before the connection they read.
     const bool loggedIn = session_ != nullptr;
+    windows_.reset();
     main_.reset();
     session_.reset();
     if (loggedIn) login_.logout();
+}
+
+void LoginWindow::routeLoginWindows() {
+    using Route = MainWindow::Route;
+    main_->setRoute(Route::ChangePassword, [this] { changePassword(); });
+    main_->setRoute(Route::AdministerAccounts, [this] { administerAccounts(); });
+    // Queued: the copy ends the login, and with it the main window that asks.
+    main_->setRoute(Route::CopyFiles, [this] { QMetaObject::invokeMethod(this, &LoginWindow::copyFiles, Qt::QueuedConnection); });
+}
+
+void LoginWindow::changePassword() {
+    PasswordWindow window(engine_, session_->accountName(), prompter_, main_.get());
+    connect(&window, &PasswordWindow::loginEndRequested, this, &LoginWindow::logout, Qt::QueuedConnection);
+    window.exec();
+}
+
+void LoginWindow::administerAccounts() {
+    accounts_ = std::make_unique<AccountWindow>(engine_, login_.programDir(), prompter_);
+    connect(accounts_.get(), &AccountWindow::loginEndRequested, this, &LoginWindow::logout, Qt::QueuedConnection);
+    connect(accounts_.get(), &AccountWindow::programEndRequested, this, &LoginWindow::close, Qt::QueuedConnection);
+    accounts_->show();
+}
+
+// The account's tables are all closed before a file is copied.
+void LoginWindow::copyFiles() {
+    if (!session_) return;
+    const std::filesystem::path accountDir = session_->accountDir();
+    const std::string accountName = session_->accountName();
+    logout();
+    copy_ = std::make_unique<FileCopyWindow>(login_.programDir(), accountName, accountDir, prompter_);
+    connect(copy_.get(), &FileCopyWindow::discarded, this, [this] {
+        copy_.release()->deleteLater();  // from inside its own handler
+        raise();
+        activateWindow();
+    });
+    connect(copy_.get(), &FileCopyWindow::programEndRequested, this, &LoginWindow::close, Qt::QueuedConnection);
+    copy_->show();
 }
 
 void LoginWindow::closeEvent(QCloseEvent* event) {

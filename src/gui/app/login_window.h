@@ -13,7 +13,10 @@ class QPushButton;
 
 namespace varneth::gui {
 
+class AccountWindow;
+class FileCopyWindow;
 class MainWindow;
+class SessionWindows;
 
 // A password box that echoes "#" for every character typed. Pasting, deleting and undo work as in
 // any password box; copying out of it is refused, as every password box refuses it.
@@ -60,6 +63,7 @@ public:
     ~LoginWindow() override;
 
     MainWindow* mainWindow() const { return main_.get(); }
+    SessionWindows* sessionWindows() const { return windows_.get(); }
     app::Login& login() { return login_; }
 
 signals:
@@ -75,7 +79,13 @@ private:
     void help();
     void logout();
     void endSession();
+    // The main window's ways to the windows that end or outlive the login.
+    void routeLoginWindows();
+    void changePassword();
+    void administerAccounts();
+    void copyFiles();
 
+    storage::Engine& engine_;
     port::Prompter& prompter_;
     app::Login login_;
     AccountBox* account_;
@@ -85,6 +95,10 @@ private:
     QPushButton* helpButton_;
     std::unique_ptr<app::Session> session_;
     std::unique_ptr<MainWindow> main_;  // after the session: it goes first
+    std::unique_ptr<SessionWindows> windows_;  // after the main window: they go first
+    // These outlive the login they were opened from.
+    std::unique_ptr<AccountWindow> accounts_;
+    std::unique_ptr<FileCopyWindow> copy_;
 };
 
 }  // namespace varneth::gui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -32,12 +33,34 @@ public:
     QTableView* catalogView() const { return catalogView_; }
     QTableView* detailView() const { return detailView_; }
 
-    // The windows other modules provide; until they are set their entries say they are not offered.
-    void setHoldingsEditorOpener(std::function<void()> open) { openHoldingsEditor_ = std::move(open); }
+    // The ways to other windows, each opened by whoever owns that window. An entry without a route
+    // says the program does not offer it yet, so no button is silently dead.
+    enum class Route {
+        ChangePassword,
+        AdministerAccounts,  // asked only from "我的帐户"
+        CopyFiles,
+        Settings,
+        LinkedProgramSettings,
+        ReadQuotes,
+        ExchangeQuotes,
+        CapitalTransfer,
+        CorporateActions,
+        PortfolioStatistics,
+        Performance,
+        Fund,
+        FundManagement,
+        UpdatePrices,
+        HoldingsEditor,
+        StartLinkedProgram,
+        Optimiser,
+        Count
+    };
+    void setRoute(Route route, std::function<void()> open) { routes_[static_cast<int>(route)] = std::move(open); }
     void setOrderWindowOpener(std::function<void(const ledger::DetailRow&)> open) {
         openOrderWindow_ = std::move(open);
     }
     void setLauncher(port::Launcher& launcher) { launcher_ = &launcher; }
+    port::Launcher& launcher() { return *launcher_; }
 
 signals:
     void logoutRequested();  // back to the login window
@@ -54,10 +77,9 @@ private:
     void viewsReopened();
     void choose(int choice);
     void orderWindow();
-    void holdingsEditor();
     void administerAccounts();
+    void go(Route route);
     void say(std::string_view text);
-    void notYetAvailable();
     void help(const QString& keyword);
     void helpContents();
     void about();
@@ -71,7 +93,7 @@ private:
     QButtonGroup* choices_ = nullptr;
     std::unique_ptr<port::Launcher> ownLauncher_;
     port::Launcher* launcher_ = nullptr;
-    std::function<void()> openHoldingsEditor_;
+    std::array<std::function<void()>, static_cast<int>(Route::Count)> routes_;
     std::function<void(const ledger::DetailRow&)> openOrderWindow_;
 };
 

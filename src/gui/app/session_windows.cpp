@@ -1,0 +1,113 @@
+#include "app/session_windows.h"
+
+#include <QApplication>
+#include <QCursor>
+
+#include "accounts/linked_program_window.h"
+#include "app/main_window.h"
+#include "fund/fund_window.h"
+#include "ledger/capital_transfer_window.h"
+#include "ledger/corporate_actions_window.h"
+#include "ledger/holdings_editor_window.h"
+#include "ledger/new_cash_account_window.h"
+#include "ledger/order_window.h"
+#include "stats/performance_window.h"
+
+namespace varneth::gui {
+
+namespace {
+
+void bringUp(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+}  // namespace
+
+SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
+    : session_(session),
+      main_(main),
+      editor_(std::make_unique<HoldingsEditorWindow>(session)),
+      order_(std::make_unique<OrderWindow>(session, main.views())),
+      fundWindow_(std::make_unique<FundWindow>(session.fund(), session.prompter(), session.programDir())),
+      links_(std::make_unique<LinkedProgramWindow>(session)) {
+    connect(editor_.get(), &HoldingsEditorWindow::closed, this, [this] { main_.views().up_open(); });
+    connect(editor_.get(), &HoldingsEditorWindow::newCashAccountRequested, this,
+            &SessionWindows::openNewCashAccount);
+    connect(fundWindow_.get(), &FundWindow::performanceRequested, this, &SessionWindows::openPerformance);
+    connect(fundWindow_.get(), &FundWindow::transferRequested, this, &SessionWindows::openCapitalTransfer);
+    routeMainWindow();
+}
+
+SessionWindows::~SessionWindows() = default;
+
+void SessionWindows::routeMainWindow() {
+    using Route = MainWindow::Route;
+    main_.setOrderWindowOpener([this](const ledger::DetailRow& row) { order_->openOn(row); });
+    main_.setRoute(Route::HoldingsEditor, [this] { openHoldingsEditor(); });
+    main_.setRoute(Route::Fund, [this] { openFund(); });
+    main_.setRoute(Route::FundManagement, [this] {
+        openFund();
+        session_.prompter().message(fund::FundLedger::kManagementLater);
+    });
+    main_.setRoute(Route::UpdatePrices, [this] { updatePrices(); });
+    main_.setRoute(Route::Performance, [this] { openPerformance(); });
+    main_.setRoute(Route::CapitalTransfer, [this] { openCapitalTransfer(); });
+    main_.setRoute(Route::CorporateActions, [this] { openCorporateActions(); });
+    main_.setRoute(Route::LinkedProgramSettings, [this] { links_->showCentred(); });
+    main_.setRoute(Route::StartLinkedProgram, [this] { links_->startLinkedProgram(main_.launcher()); });
+}
+
+// The editor opens on the ledger row the main window's detail list points at. The row is found once
+// the editor is up: showing it revalues the book, which walks the ledger to its end.
+void SessionWindows::openHoldingsEditor() {
+    storage::Cursor& ledger = session_.holdings().ledger();
+    ledger.refresh();
+    const auto row = main_.views().currentDetail();
+    bringUp(*editor_);
+    if (row) ledger.locate("qsdm;zjzh;gddm;code;amt", {row->qsdm, row->zjzh, row->gddm, row->code, row->amt});
+}
+
+void SessionWindows::openNewCashAccount() {
+    newCashAccount_ = std::make_unique<NewCashAccountWindow>(session_);
+    newCashAccount_->showCentred();
+}
+
+void SessionWindows::openFund() {
+    session_.fund().table().last();
+    bringUp(*fundWindow_);
+}
+
+// The price tool button: today's fund price, then the views over the revalued book.
+void SessionWindows::updatePrices() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    session_.fund().recompute();
+    QApplication::restoreOverrideCursor();
+    main_.views().reopen();
+}
+
+void SessionWindows::openPerformance() {
+    if (!performance_)
+        performance_ = std::make_unique<PerformanceWindow>(session_.engine(), session_.prompter(), session_.clock(),
+                                                           session_.programDir(), &main_);
+    performance_->exec();
+}
+
+void SessionWindows::openCapitalTransfer() {
+    if (!transferWindow_) {
+        transfer_ = std::make_unique<ledger::CapitalTransfer>(session_.engine(), session_.lookups(), session_.fund(),
+                                                              session_.prompter(), session_.clock());
+        transferWindow_ = std::make_unique<CapitalTransferWindow>(*transfer_, session_.prompter());
+    }
+    bringUp(*transferWindow_);
+}
+
+void SessionWindows::openCorporateActions() {
+    corporateActions_ = std::make_unique<CorporateActionsWindow>(session_);
+    connect(corporateActions_.get(), &CorporateActionsWindow::ledgerChanged, this,
+            [this] { main_.views().up_open(); });
+    corporateActions_->showCentred();
+}
+
+}  // namespace varneth::gui

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/session.h"
+#include "ledger/capital_transfer.h"
+
+namespace varneth::gui {
+
+class CapitalTransferWindow;
+class CorporateActionsWindow;
+class FundWindow;
+class HoldingsEditorWindow;
+class LinkedProgramWindow;
+class MainWindow;
+class NewCashAccountWindow;
+class OrderWindow;
+class PerformanceWindow;
+
+// The windows of one login: the long-lived ones made hidden at login (holdings editor, order window,
+// fund window, linked-program settings) and the others made when the main window first asks for
+// them. Everything here goes at logout, before the main window and the session it depends on.
+class SessionWindows : public QObject {
+    Q_OBJECT
+public:
+    SessionWindows(app::Session& session, MainWindow& main);
+    ~SessionWindows() override;
+
+    HoldingsEditorWindow& holdingsEditor() { return *editor_; }
+    OrderWindow& orderWindow() { return *order_; }
+    FundWindow& fundWindow() { return *fundWindow_; }
+    LinkedProgramWindow& linkedPrograms() { return *links_; }
+
+private:
+    void routeMainWindow();
+    void openHoldingsEditor();
+    void openNewCashAccount();
+    void openFund();
+    void updatePrices();
+    void openPerformance();
+    void openCapitalTransfer();
+    void openCorporateActions();
+
+    app::Session& session_;
+    MainWindow& main_;
+    std::unique_ptr<HoldingsEditorWindow> editor_;
+    std::unique_ptr<OrderWindow> order_;
+    std::unique_ptr<FundWindow> fundWindow_;
+    std::unique_ptr<LinkedProgramWindow> links_;
+    std::unique_ptr<NewCashAccountWindow> newCashAccount_;
+    std::unique_ptr<PerformanceWindow> performance_;  // made once, shown again afterwards
+    std::unique_ptr<ledger::CapitalTransfer> transfer_;
+    std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
+    std::unique_ptr<CorporateActionsWindow> corporateActions_;  // a fresh one for each use
+};
+
+}  // namespace varneth::gui

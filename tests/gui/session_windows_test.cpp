@@ -1,0 +1,168 @@
+#include "app/session_windows.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QToolBar>
+#include <QtTest>
+
+#include "accounts/linked_program_window.h"
+#include "app/main_actions.h"
+#include "app/main_window.h"
+#include "demo_login.h"
+#include "fund/fund_window.h"
+#include "ledger/holdings_editor_window.h"
+#include "ledger/order_desk.h"
+#include "ledger/order_window.h"
+#include "ledger/settlement.h"
+
+using namespace varneth;
+using gui::MainWindow;
+
+namespace {
+
+QPushButton* buttonIn(QWidget* w, const char* caption) {
+    for (auto* b : w->findChildren<QPushButton*>())
+        if (b->text() == QString::fromUtf8(caption)) return b;
+    qFatal("no button %s", caption);
+}
+
+QWidget* shownWindow(const char* title) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == QString::fromUtf8(title)) return w;
+    return nullptr;
+}
+
+// The row of a view whose column holds the text; -1 when none does.
+int rowWith(QTableView* view, int column, const QString& text) {
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        if (view->model()->index(r, column).data().toString() == text) return r;
+    return -1;
+}
+
+void select(QTableView* view, int row) {
+    view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void retype(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+}  // namespace
+
+// The main window with the windows of a login behind its buttons, on the demonstration book.
+class SessionWindowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<DemoLogin> demo;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<gui::SessionWindows> windows;
+
+    QAction* action(const char* caption) const {
+        for (auto* a : main->findChildren<QAction*>())
+            if (a->text() == QString::fromUtf8(caption) && !a->menu()) return a;
+        qFatal("no entry %s", caption);
+    }
+    QRadioButton* choice(int i) const {
+        return main->findChild<QGroupBox*>("displayChoice")->findChildren<QRadioButton*>().at(i);
+    }
+    void selectCatalog(const char* code) {
+        const int row = rowWith(main->catalogView(), 0, QString::fromUtf8(code));
+        QVERIFY(row >= 0);
+        select(main->catalogView(), row);
+    }
+
+private slots:
+    void init() {
+        demo = std::make_unique<DemoLogin>();
+        QVERIFY(demo->enter());
+        main = std::make_unique<MainWindow>(*demo->session);
+        windows = std::make_unique<gui::SessionWindows>(*demo->session, *main);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    }
+    void cleanup() {
+        windows.reset();
+        main.reset();
+        QVERIFY(demo->prompter.unexpected.empty());
+        demo.reset();
+    }
+
+    void aBuyTravelsFromTheOrderWindowToAHoldingInTheMainWindow() {
+        selectCatalog("600519");
+        QCOMPARE(main->views().currentDetail()->amt, 200.0);
+        buttonIn(main.get(), "委托记录处理")->click();
+        gui::OrderWindow& order = windows->orderWindow();
+        QVERIFY(order.isVisible());
+        QCOMPARE(order.findChild<QLineEdit*>("code")->text(), QStringLiteral("600519"));
+        retype(order.findChild<QLineEdit*>("price"), QStringLiteral("1500"));
+        retype(order.findChild<QLineEdit*>("amt"), QStringLiteral("100"));
+        buttonIn(&order, "买入或做多开仓")->click();
+        QCOMPARE(demo->prompter.messages.back(), std::string(ledger::OrderDesk::kBought));
+        QVERIFY(!order.isVisible());
+
+        // The new order waits among the unconfirmed ones until it is confirmed.
+        choice(2)->click();
+        QTableView* detail = main->detailView();
+        const int pending = rowWith(detail, 7, QStringLiteral("600519"));
+        QVERIFY(pending >= 0);
+        select(detail, pending);
+        buttonIn(main.get(), "委托记录处理")->click();
+        QVERIFY(order.isVisible());
+        buttonIn(&order, "确认结算")->click();
+        QCOMPARE(demo->prompter.messages.back(), std::string(ledger::Settlement::kSettled));
+        QCOMPARE(rowWith(detail, 7, QStringLiteral("600519")), -1);
+
+        choice(0)->click();
+        const int row = rowWith(main->catalogView(), 0, QStringLiteral("600519"));
+        QCOMPARE(main->catalogView()->model()->index(row, 2).data().toDouble(), 300.0);
+    }
+
+    void everyEntryOpensItsWindowOrSaysItIsNotOfferedYet() {
+        selectCatalog("000858");
+        buttonIn(main.get(), "持仓编辑")->click();
+        QVERIFY(windows->holdingsEditor().isVisible());
+        QCOMPARE(demo->session->holdings().ledger().text("CODE"), std::string("000858"));
+
+        buttonIn(main.get(), "基金计算管理")->click();
+        QVERIFY(windows->fundWindow().isVisible());
+        action("设置链接程序名和路径")->trigger();
+        QVERIFY(windows->linkedPrograms().isVisible());
+        action("资金转帐")->trigger();
+        QVERIFY(shownWindow("资金转帐"));
+        action("分红配股处理")->trigger();
+        QVERIFY(shownWindow("送股，配股和派发红利处理"));
+
+        bool chartShown = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                chartShown = d->windowTitle() == QStringLiteral("业绩统计和比较");
+                d->reject();
+            }
+        });
+        buttonIn(main.get(), "看业绩比较")->click();
+        QVERIFY(chartShown);
+
+        demo->prompter.messages.clear();
+        for (const char* caption : {"设置证券类型和代码等", "读行情软件收市价", "根据交易所行情文件更新价格"})
+            action(caption)->trigger();
+        for (const char* caption : {"更新价格", "看组合和盈亏", "组合优化模拟"}) buttonIn(main.get(), caption)->click();
+        QCOMPARE(demo->prompter.messages, std::vector<std::string>(6, std::string(app::kNotYetAvailable)));
+
+        demo->prompter.messages.clear();
+        const auto tools = main->findChild<QToolBar*>("tools")->actions();
+        tools[3]->trigger();  // one step into fund management
+        QCOMPARE(demo->prompter.messages, std::vector<std::string>{fund::FundLedger::kManagementLater});
+    }
+};
+
+QTEST_MAIN(SessionWindowsTest)
+#include "session_windows_test.moc"
