@@ -68,6 +68,10 @@ private slots:
         QCOMPARE(text(1, Price), QStringLiteral("2.25"));
         QCOMPARE(text(0, Date), QStringLiteral("2026-01-02"));
         QCOMPARE(text(2, Price), QString());  // NULL number
+        // A computed binary fraction shows as the figure it stands for; the editor gets it exact.
+        QVERIFY(model->setData(model->index(1, Price), QStringLiteral("12.449599999999998")));
+        QCOMPARE(text(1, Price), QStringLiteral("12.4496"));
+        QCOMPARE(model->index(1, Price).data(Qt::EditRole).toString(), QStringLiteral("12.449599999999998"));
         QCOMPARE(text(2, Date), QString());
         QCOMPARE(model->index(0, Ok).data(Qt::CheckStateRole).toInt(), static_cast<int>(Qt::Checked));
         QCOMPARE(model->index(1, Ok).data(Qt::CheckStateRole).toInt(), static_cast<int>(Qt::Unchecked));

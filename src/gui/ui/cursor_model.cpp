@@ -5,6 +5,8 @@
 #include <QScopedValueRollback>
 #include <QTableView>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "storage/error.h"
@@ -118,6 +120,15 @@ QVariant CursorModel::data(const QModelIndex& index, int role) const {
     const bool check = f.type == FieldType::Logical && logicalStyle_ == LogicalStyle::CheckBox;
     switch (role) {
         case Qt::DisplayRole:
+            if (check) return {};
+            // Fifteen significant digits show a computed 12.449599999999998 as the 12.4496 it stands
+            // for; editing still starts from the exact value.
+            if (f.type == FieldType::Number && !v.isNull()) {
+                char digits[32];
+                std::snprintf(digits, sizeof digits, "%.15g", v.toDouble());
+                return QString::fromStdString(text::shortestText(std::strtod(digits, nullptr)));
+            }
+            return displayText(v, f);
         case Qt::EditRole:
             return check ? QVariant() : QVariant(displayText(v, f));
         case Qt::CheckStateRole:
