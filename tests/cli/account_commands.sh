@@ -55,6 +55,17 @@ W+=(--password "")
 run "${W[@]}" login
 said 0 "$P/ww" "an empty password logs in"
 
+# A Subdir is one plain name inside the program directory; one shared by another account keeps its
+# tables when either goes.
+run "${ME[@]}" account add --name 赵六 --subdir ../out
+[[ $RC == 1 && ! -e $T/out ]] || fail "a Subdir reaching outside: exit $RC [$OUT]"
+printf '%s\n' "User_name,User_password,Subdir" "李四,,ww" >"$T/z.csv"
+"$CLI" --dir "$P" import z.db "$T/z.csv"
+run --dir "$P" account delete --name 李四 --password ""
+said 0 "已经删除。" "delete an account sharing a Subdir"
+run "${W[@]}" login
+said 0 "$P/ww" "the other account on the shared Subdir"
+
 # Backup and restore as the copy window would have it for the account logged in.
 run "${W[@]}" backup to --shared --target "$B"
 said 1 "进我的帐户方可拷贝公用文件。" "shared files from another account"

@@ -65,8 +65,8 @@ AccountAdmin::Added AccountAdmin::add(const std::string& nameBox, const std::str
     // field's width would not be the name the user logs in with.
     const std::string name = text::trimRight(nameBox);
     const std::string subdir = text::trim(subdirBox);
-    if (text::gbkWidth(name) > fieldWidth("User_name")) {
-        prompter_.message(kNameTooLong);
+    if (text::trim(name).empty() || text::gbkWidth(name) > fieldWidth("User_name")) {
+        prompter_.message(text::trim(name).empty() ? kNameEmpty : kNameTooLong);
         return Added::FixName;
     }
     storage::Action action(engine_);

@@ -33,6 +33,7 @@ public:
     static constexpr const char* kWrongPassword = "口令不对(需要该帐户管理人的口令)；退出重来!";
     static constexpr const char* kDeleted = "已经删除。";
     static constexpr const char* kNameTooLong = "帐户名最长8个字节（一个汉字算两个字节），请修改后再添加";
+    static constexpr const char* kNameEmpty = "帐户名不能为空，请填写后再添加";
     static constexpr const char* kNoTemplate = "找不到新帐户的模板目录：";
     static constexpr const char* kForeignDirectory =
         "程序目录中已有同名的文件或目录，不是管理帐户的子目录，请换一个子目录名：";

@@ -29,6 +29,18 @@ bool overlaps(const fs::path& a, const fs::path& b) {
     return within(ca, cb) || within(cb, ca);
 }
 
+// The account's directory is copied whole: beside its database, the files the user keeps there
+// (reports, parameter files). The database and whatever SQLite or a copy in progress keeps beside
+// it go their own way.
+void copyOtherFiles(const fs::path& from, const fs::path& to) {
+    const std::string db = storage::Database::kFileName;
+    for (const auto& entry : fs::directory_iterator(from)) {
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_regular_file() || entry.is_symlink() || name.rfind(db, 0) == 0) continue;
+        fs::copy_file(entry.path(), to / name, fs::copy_options::overwrite_existing);
+    }
+}
+
 }  // namespace
 
 FileCopy::FileCopy(fs::path programDir, std::string accountName, fs::path accountDir,
@@ -102,6 +114,7 @@ void FileCopy::toBackup(const Choice& choice, const fs::path& shared, const fs::
     if (choice.accountFiles) {
         fs::create_directories(account);
         snapshotDatabase(databaseIn(accountDir_), databaseIn(account));
+        copyOtherFiles(accountDir_, account);
     }
 }
 
@@ -122,6 +135,7 @@ bool FileCopy::fromBackup(const Choice& choice, const fs::path& shared, const fs
     if (choice.accountFiles) {
         fs::create_directories(accountDir_);
         restoreDatabase(databaseIn(account), databaseIn(accountDir_));
+        copyOtherFiles(account, accountDir_);
     }
     return true;
 }

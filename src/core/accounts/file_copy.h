@@ -8,9 +8,10 @@
 namespace varneth::accounts {
 
 // Backup of the tables to a backup folder (the floppy drive of old) and restore from it: the shared
-// tables go to <folder>/varneth, the account's to <folder>/varneth/<Subdir>. Every database is copied
-// whole and consistent, and nothing is written before every check has passed. It runs with no table
-// of the account open: the login ends before the copy starts.
+// tables go to <folder>/varneth, the account's directory (its tables and the files kept beside them)
+// to <folder>/varneth/<Subdir>. Every database is copied whole and consistent, and nothing is written
+// before every check has passed. It runs with no table of the account open: the login ends before
+// the copy starts.
 class FileCopy {
 public:
     static constexpr const char* kBackupRoot = "varneth";

@@ -73,7 +73,10 @@ bool CorporateActions::apply(bool changeCash) {
     }
     const double price = entries_.number("Price");
     const double tax = entries_.number("Tax");
-    const double k = num * 0.1;
+    // What x shares (or yuan) come to at Num per ten: multiplied before dividing, so that a whole
+    // result stays whole. Through k = Num × 0.1 a rights issue of 3 on 1000 shares at 5 would take
+    // 1500.0000000000002 from the cash row.
+    const auto perTen = [num](double x) { return x * num / 10; };
     const std::string numText = text::shortestText(num);
 
     storage::Action action(engine_);
@@ -103,24 +106,24 @@ bool CorporateActions::apply(bool changeCash) {
         q += a;
         ++n;
         if (sph == "s") {
-            d += a * k;
-            ledger.setValue("AMT", a * (1 + k));
-            ledger.setValue("PRICE1", price1 / (1 + k));
+            d += perTen(a);
+            ledger.setValue("AMT", a + perTen(a));
+            ledger.setValue("PRICE1", price1 / (1 + perTen(1)));
             ledger.setValue("NOTE", marked(note, "送", numText));
             ledger.post();
         } else if (sph == "p") {
-            d += a * k;
-            ledger.setValue("AMT", a * (1 + k));
+            d += perTen(a);
+            ledger.setValue("AMT", a + perTen(a));
             ledger.setValue("PRICE1", (10 * price1 + num * price) / (10 + num));
             ledger.setValue("NOTE", marked(note, "配", numText));
             ledger.post();
-            moveCash(-(price * a * k));
+            moveCash(-perTen(price * a));
         } else {
-            d += a * k * (1 - tax);
-            ledger.setValue("PRICE1", price1 - (1 - tax) * k);
+            d += perTen(a) * (1 - tax);
+            ledger.setValue("PRICE1", price1 - perTen(1 - tax));
             ledger.setValue("NOTE", marked(note, "派", numText));
             ledger.post();
-            moveCash(a * k);
+            moveCash(perTen(a));
         }
     }
 

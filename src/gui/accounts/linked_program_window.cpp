@@ -68,6 +68,7 @@ LinkedProgramWindow::LinkedProgramWindow(app::Session& session, QWidget* parent)
       program_(session.engine(), session.programDir(), session.accountDir(), session.prompter(),
                session.clock()),
       picker_(pickFile) {
+    setObjectName(QStringLiteral("form_wtset"));
     setWindowTitle(QStringLiteral("委托程序设置窗口"));
 
     list_ = new ListBox([this] { listOpened(); });

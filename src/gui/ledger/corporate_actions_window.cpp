@@ -52,6 +52,7 @@ CorporateActionsWindow::CorporateActionsWindow(app::Session& session, QWidget* p
       session_(session),
       actions_(session.engine(), session.prices(), session.prompter(), session.programDir(),
                session.accountDir()) {
+    setObjectName(QStringLiteral("Form_sp"));
     setWindowTitle(QString::fromUtf8(CorporateActions::kCaption));
     setAttribute(Qt::WA_DeleteOnClose);
 
