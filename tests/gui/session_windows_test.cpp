@@ -131,6 +131,8 @@ private slots:
         buttonIn(main.get(), "持仓编辑")->click();
         QVERIFY(windows->holdingsEditor().isVisible());
         QCOMPARE(demo->session->holdings().ledger().text("CODE"), std::string("000858"));
+        buttonIn(&windows->holdingsEditor(), "新建资金帐户")->click();
+        QVERIFY(shownWindow("新建资金帐户"));
 
         buttonIn(main.get(), "基金计算管理")->click();
         QVERIFY(windows->fundWindow().isVisible());
@@ -138,8 +140,13 @@ private slots:
         QVERIFY(windows->linkedPrograms().isVisible());
         action("资金转帐")->trigger();
         QVERIFY(shownWindow("资金转帐"));
-        action("分红配股处理")->trigger();
-        QVERIFY(shownWindow("送股，配股和派发红利处理"));
+        for (int use = 0; use < 2; ++use) {  // a fresh window each time; the closed one is gone
+            action("分红配股处理")->trigger();
+            QWidget* actions = shownWindow("送股，配股和派发红利处理");
+            QVERIFY(actions);
+            actions->close();
+        }
+        QTRY_VERIFY(!shownWindow("送股，配股和派发红利处理"));
 
         bool chartShown = false;
         QTimer::singleShot(0, [&] {

@@ -212,9 +212,10 @@ TableDef investmentTypes() {
 // External order programs that the main window can start; Now marks the one chosen last.
 TableDef linkedPrograms() {
     // The list is looked up by Path, but two programs may share a directory: Path and Name identify
-    // the program file, and Wtrj keeps two entries for one file apart.
+    // the program file, and Wtrj keeps two entries for one file apart. Path and Name take what the
+    // platform's file system allows: 25 bytes cut an ordinary home directory short.
     return paradox("wt_path.DB", Alias::Curr,
-                   {text("Path", 25), text("Name", 15), text("Wtrj", 10), logical("Now")},
+                   {text("Path", 255), text("Name", 255), text("Wtrj", 10), logical("Now")},
                    {"Path", "Name", "Wtrj"});
 }
 

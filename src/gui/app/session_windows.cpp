@@ -40,7 +40,10 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
     routeMainWindow();
 }
 
-SessionWindows::~SessionWindows() = default;
+SessionWindows::~SessionWindows() {
+    delete newCashAccount_.data();
+    delete corporateActions_.data();
+}
 
 void SessionWindows::routeMainWindow() {
     using Route = MainWindow::Route;
@@ -70,7 +73,8 @@ void SessionWindows::openHoldingsEditor() {
 }
 
 void SessionWindows::openNewCashAccount() {
-    newCashAccount_ = std::make_unique<NewCashAccountWindow>(session_);
+    delete newCashAccount_.data();
+    newCashAccount_ = new NewCashAccountWindow(session_);
     newCashAccount_->showCentred();
 }
 
@@ -104,8 +108,9 @@ void SessionWindows::openCapitalTransfer() {
 }
 
 void SessionWindows::openCorporateActions() {
-    corporateActions_ = std::make_unique<CorporateActionsWindow>(session_);
-    connect(corporateActions_.get(), &CorporateActionsWindow::ledgerChanged, this,
+    delete corporateActions_.data();
+    corporateActions_ = new CorporateActionsWindow(session_);
+    connect(corporateActions_.data(), &CorporateActionsWindow::ledgerChanged, this,
             [this] { main_.views().up_open(); });
     corporateActions_->showCentred();
 }

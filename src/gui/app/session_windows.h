@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
 #include "app/session.h"
@@ -48,11 +49,12 @@ private:
     std::unique_ptr<OrderWindow> order_;
     std::unique_ptr<FundWindow> fundWindow_;
     std::unique_ptr<LinkedProgramWindow> links_;
-    std::unique_ptr<NewCashAccountWindow> newCashAccount_;
+    // These two delete themselves when closed.
+    QPointer<NewCashAccountWindow> newCashAccount_;
     std::unique_ptr<PerformanceWindow> performance_;  // made once, shown again afterwards
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
-    std::unique_ptr<CorporateActionsWindow> corporateActions_;  // a fresh one for each use
+    QPointer<CorporateActionsWindow> corporateActions_;  // a fresh one for each use
 };
 
 }  // namespace varneth::gui
