@@ -69,6 +69,13 @@ expect 1 "该类型不许卖空；你需要改变类型或进入类型设置窗�
 run "2026-12-09 15:00:00" buy --qsdm zxzq --zjzh 10000001 --code 600036 --amt 1O0 --price 12
 expect 1 "'1O0'不是有效的数值（数量）" "a quantity that does not read"
 
+# The price filled is typed at confirmation: the holding takes it as typed, and values to the digit.
+run "2026-12-10 09:30:00" buy --qsdm zxzq --zjzh 10000001 --gddm A100 --code 600000 --amt 200 --price 72
+run "2026-12-10 10:00:00" confirm --wth 26121009301 --qsdm zxzq --date 2026-12-10 --price 72.37
+expect 0 "确认成交处理成功,按OK继续！(左手按空格键选择亦可)" "confirm at the price filled"
+[[ $(sql "select price1, cost1 from \"tr2.dbf\" where code='600000'") == "PRICE1	COST1
+72.37	14474" ]] || fail "the holding at its typed price"
+
 run "2026-12-09 15:00:00" new-cash-account --qsdm htzq --zjzh 555 --amt 2500 --bi rmb
 expect 0 "资金帐户建立成功。" "new cash account"
 run "2026-12-09 15:00:00" new-cash-account --qsdm htzq --zjzh 555 --bi rmb

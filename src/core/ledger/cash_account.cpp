@@ -48,13 +48,13 @@ bool CashAccount::create() {
     if (zjzh.empty()) return refuse(kNoAccount);
     // The drop-down offers only the currency table's codes; a code from elsewhere is none of them.
     if (bi.empty() || !lookups_.currencies().locate("Code", {bi})) return refuse(kNoCurrency);
+    if (ledger_.locate("QSDM;ZJZH", {qsdm, zjzh})) return refuse(kExists);
     double amt = 0;
     if (!amtText.empty()) {
         const auto read = text::parseNumber(amtText);
         if (!read || !std::isfinite(*read)) return refuse(kBadAmount);
         amt = *read;
     }
-    if (ledger_.locate("QSDM;ZJZH", {qsdm, zjzh})) return refuse(kExists);
 
     storage::Action action(engine_);
     // A currency row left behind by an account no longer in the ledger takes the new choice.

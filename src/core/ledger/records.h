@@ -6,7 +6,7 @@
 #include "port/clock.h"
 
 // How the ledger "tr2.DBF" tells its kinds of rows apart: all kinds share the table and are
-// recognised by marker values in WTH, CODE and LX.
+// recognised by marker values in WTH, CODE and LX. Closed-out rows are marked "P" + yyyymmddhh.
 namespace varneth::ledger {
 
 inline constexpr std::string_view kCashCode = "xj";  // CODE and LX of cash and frozen-cash rows
@@ -18,28 +18,6 @@ inline constexpr std::string_view kMarketTotalName = "市价总值";
 inline constexpr std::string_view kDiscountTotalName = "折扣总值";
 inline constexpr std::string_view kManualMark = "###";      // WTH: not at the broker, and the total rows
 inline constexpr std::string_view kRemainderMark = "0???";  // WTH: the part of a sell that found no holding
-inline constexpr std::string_view kManualSellNewMark = "b";
-inline constexpr std::string_view kManualSellChosenMark = "s";
-inline constexpr std::string_view kClosedOutPrefix = "P";  // WTH "P" + yyyymmddhh
-
-enum class RecordKind {
-    Holding,
-    UnconfirmedOrder,
-    FrozenCash,
-    Cash,
-    ClosedOut,
-    OversoldRemainder,
-    NotAtBroker,
-    ManualSellNew,
-    ManualSellChosen,
-    MarketValueTotal,
-    DiscountedValueTotal,
-};
-
-// The kind of a row from its markers. Any other non-empty WTH is an order number (a typed one may take
-// any form); its row is the order's frozen cash when its code or type is "xj". The total rows are known
-// by their code or type alone, since the valuation appends them before it marks them "###".
-RecordKind recordKind(std::string_view wth, std::string_view code, std::string_view lx);
 
 // SQL conditions over "tr2.dbf"; the texts are byte-exact because the views compare markers by bytes.
 // Everything but closed-out rows, for the catalog views.

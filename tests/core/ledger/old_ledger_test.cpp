@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "holdings_fixture.h"
+#include "ledger_fixture.h"
 #include "text/gbk.h"
 
 using namespace varneth;
@@ -14,21 +14,17 @@ using ledger::OldLedger;
 
 namespace {
 
-class OldLedgerTest : public testsupport::HoldingsFixture {
+class OldLedgerTest : public testsupport::LedgerFixture {
 protected:
     std::filesystem::path account() { return session->accountDir(); }
 
-    // An old ledger as the old version wrote it: GBK text, dBASE dates, no BS and no BIRATE, and a
-    // field the new layout does not have.
-    void writeOldLedger(const char* dbfName = "tr0.dbf", const char* mdxName = "tr0.mdx") {
+    // An old ledger as the old version wrote it: GBK text, dBASE dates, no BS and no BIRATE, a field
+    // the new layout does not have, and named by a system that does not tell letter case apart.
+    void writeOldLedger(const char* dbfName = "TR0.DBF", const char* mdxName = "Tr0.Mdx") {
         DBFHandle h = DBFCreate((account() / dbfName).c_str());
         ASSERT_NE(h, nullptr);
-        DBFAddField(h, "WTH", FTString, 11, 0);
-        DBFAddField(h, "QSDM", FTString, 4, 0);
-        DBFAddField(h, "QS", FTString, 6, 0);
-        DBFAddField(h, "CODE", FTString, 6, 0);
-        DBFAddField(h, "NAME", FTString, 8, 0);
-        DBFAddField(h, "LX", FTString, 3, 0);
+        for (const char* text : {"WTH", "QSDM", "QS", "CODE", "NAME", "LX"})
+            DBFAddField(h, text, FTString, 11, 0);
         DBFAddField(h, "AMT", FTDouble, 14, 2);
         DBFAddField(h, "PRICE1", FTDouble, 12, 3);
         DBFAddField(h, "DATE1", FTDate, 8, 0);
@@ -65,7 +61,7 @@ protected:
         std::ofstream(account() / mdxName) << "index";
     }
     std::vector<std::string> codes() {
-        storage::Cursor c(session->kvt(), "tr2.DBF");
+        storage::Cursor c = table();
         std::vector<std::string> out;
         for (c.first(); !c.eof(); c.next()) out.push_back(c.text("CODE"));
         return out;
@@ -73,8 +69,7 @@ protected:
 };
 
 TEST_F(OldLedgerTest, ReplacesTheLedgerByTheOldRecords) {
-    holding("b1", "z1", "600000", 100, 10, 11);
-    row({{"WTH", "P2026010100"}, {"QSDM", "b1"}, {"CODE", "600001"}, {"LX", "ha"}});
+    row("WTH;QSDM;CODE;LX", {"P2026010100", "b1", "600001", "ha"});
     writeOldLedger();
     prompter.expectAnswers({true, true});
     OldLedger old(holdings(), account(), prompter);
@@ -85,42 +80,19 @@ TEST_F(OldLedgerTest, ReplacesTheLedgerByTheOldRecords) {
     // Both views emptied; the bad date and the deleted record are passed over.
     EXPECT_EQ(codes(), (std::vector<std::string>{"600036", "000001", "xj"}));
 
-    storage::Cursor c(session->kvt(), "tr2.DBF");
-    c.first();
-    EXPECT_EQ(c.text("QS"), "华泰");
-    EXPECT_EQ(c.text("NAME"), "招商银行");
-    EXPECT_EQ(c.number("AMT"), 10000);
-    EXPECT_EQ(c.number("PRICE1"), 38.2);
-    EXPECT_EQ(c.date("DATE1"), "2026-03-16");
-    c.next();
-    EXPECT_EQ(c.text("WTH"), "P2026091500");
-    EXPECT_EQ(c.number("AMT"), -5000);
-    c.next();
-    EXPECT_EQ(c.number("AMT"), 5000.25);
-    EXPECT_FALSE(c.date("DATE1"));
-    for (c.first(); !c.eof(); c.next()) {
-        EXPECT_EQ(c.integer("BS"), 1);
-        EXPECT_EQ(c.number("BIRATE"), 1);
-    }
+    const auto rows = rowsWhere("QSDM", "htzq");
+    ASSERT_EQ(rows.size(), 3u);
+    expectFields(rows[0], "QS;NAME;AMT;PRICE1;DATE1;BS;BIRATE",
+                 {"华泰", "招商银行", 10000.0, 38.2, "2026-03-16", 1, 1.0});
+    expectFields(rows[1], "WTH;AMT;BS", {"P2026091500", -5000.0, 1});
+    expectFields(rows[2], "AMT;DATE1;BIRATE", {5000.25, storage::Value(), 1.0});
     EXPECT_EQ(holdings().view(), ledger::Holdings::View::Holdings);
     EXPECT_EQ(holdings().ledger().count(), 2);  // the closed-out row is in the closed view
 }
 
-TEST_F(OldLedgerTest, OldFilesNamedInCapitalsAreFound) {
-    writeOldLedger("TR0.DBF", "Tr0.Mdx");
-    prompter.expectAnswers({true, true});
-    OldLedger old(holdings(), account(), prompter);
-    ASSERT_TRUE(old.copy());
-    EXPECT_EQ(codes().size(), 3u);
-}
-
 TEST_F(OldLedgerTest, NothingChangesUnlessBothFilesAreThereReadableAndTheUserAgrees) {
-    holding("b1", "z1", "600000", 100, 10, 11);
     OldLedger old(holdings(), account(), prompter);
-    prompter.expectAnswers({false});
-    EXPECT_FALSE(old.copy());
-
-    writeOldLedger();
+    writeOldLedger("tr0.dbf", "tr0.mdx");
     std::filesystem::remove(account() / "tr0.mdx");
     prompter.expectAnswers({true});
     EXPECT_FALSE(old.copy());
@@ -136,7 +108,7 @@ TEST_F(OldLedgerTest, NothingChangesUnlessBothFilesAreThereReadableAndTheUserAgr
     EXPECT_FALSE(old.copy());
     EXPECT_EQ(prompter.messages,
               std::vector<std::string>{OldLedger::unreadableMessage(account() / "tr0.dbf")});
-    EXPECT_EQ(codes(), std::vector<std::string>{"600000"});
+    EXPECT_EQ(codes(), std::vector<std::string>{"xj"});
 }
 
 }  // namespace
