@@ -4,7 +4,6 @@
 #include "command.h"
 #include "fund/fund_ledger.h"
 #include "ledger/capital_transfer.h"
-#include "ledger/holdings.h"
 #include "port/report_sink.h"
 #include "text/numbers.h"
 
@@ -13,10 +12,7 @@ namespace varneth::cli {
 namespace {
 
 // The fund module as a login creates it: the ledger open, a manager row ensured, the last row current.
-std::unique_ptr<fund::FundLedger> openFund(Context& ctx) {
-    return std::make_unique<fund::FundLedger>(ctx.engine, fund::valuationOf(ctx.session->holdings()), ctx.prompter,
-                                              ctx.clock);
-}
+fund::FundLedger& openFund(Context& ctx) { return ctx.session->fund(); }
 
 // "--from-row N": the N-th row of the ledger in its key order, as the grid numbers it. False (told)
 // when the ledger has no such row.
@@ -58,17 +54,17 @@ int fundCommand(Context& ctx) {
     const auto out = ctx.option("out");
     if (action == "report" && (!out || out->empty())) throw UsageError("fund report 需要 --out 文件", ctx.call.command);
 
-    auto fund = openFund(ctx);
-    if (!moveToRow(ctx, *fund)) return 1;
-    if (action == "recompute") return fund->recompute() ? 0 : 1;
-    if (action == "compress") return fund->compress() ? 0 : 1;
-    if (action == "fillnum") return fund->fillnum() ? 0 : 1;
+    fund::FundLedger& fund = openFund(ctx);
+    if (!moveToRow(ctx, fund)) return 1;
+    if (action == "recompute") return fund.recompute() ? 0 : 1;
+    if (action == "compress") return fund.compress() ? 0 : 1;
+    if (action == "fillnum") return fund.fillnum() ? 0 : 1;
     ReportFile file(*out, ctx.prompter);
-    return fund->report(file) ? 0 : 1;
+    return fund.report(file) ? 0 : 1;
 }
 
-std::unique_ptr<ledger::CapitalTransfer> openTransfer(Context& ctx, fund::FundLedger& fund) {
-    return std::make_unique<ledger::CapitalTransfer>(ctx.engine, ctx.session->lookups(), fund, ctx.prompter,
+std::unique_ptr<ledger::CapitalTransfer> openTransfer(Context& ctx) {
+    return std::make_unique<ledger::CapitalTransfer>(ctx.engine, ctx.session->lookups(), openFund(ctx), ctx.prompter,
                                                      ctx.clock);
 }
 
@@ -80,8 +76,7 @@ std::string required(Context& ctx, const char* name) {
 
 int transferCommand(Context& ctx) {
     const std::string amount = required(ctx, "amount");
-    auto fund = openFund(ctx);
-    return openTransfer(ctx, *fund)->transfer(ctx.option("from").value_or(""), ctx.option("to").value_or(""), amount)
+    return openTransfer(ctx)->transfer(ctx.option("from").value_or(""), ctx.option("to").value_or(""), amount)
                ? 0
                : 1;
 }
@@ -95,8 +90,7 @@ int investCommand(Context& ctx) {
     form.qsdm = ctx.option("qsdm").value_or("");
     form.xabc = ctx.option("xabc").value_or("");
     form.note = ctx.option("note").value_or("");
-    auto fund = openFund(ctx);
-    return openTransfer(ctx, *fund)->invest(form) ? 0 : 1;
+    return openTransfer(ctx)->invest(form) ? 0 : 1;
 }
 
 }  // namespace

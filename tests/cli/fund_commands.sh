@@ -87,4 +87,10 @@ run fund nothing
 [[ $rc == 2 ]] || fail "an unknown fund action is a usage error"
 run fund compress --from-row 3
 [[ $rc == 2 ]] || fail "compress takes no row"
+printf 'QSDM,ZJZH,CODE,AMT,PRICE1,PRICE2\nhtzq,10086601,600000,100,1,1\n' >"$T/typeless.csv"
+"$CLI" --dir "$T/p" import tr2.DBF "$T/typeless.csv"
+run --now "2026-12-08 15:00:00" fund recompute
+expect 1 "类型码未添好,请在手工编辑窗口修改好再计算!" "a record without a type stops the valuation"
+[[ $(sql "SELECT count(*) FROM \"Fund2.DB\" WHERE DT='2026-12-08'") == 0 ]] ||
+    fail "an unfinished valuation writes no market row"
 echo "fund commands: all passed"

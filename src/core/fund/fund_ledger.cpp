@@ -188,8 +188,12 @@ FundLedger::PassEnd FundLedger::pass(int& handled) {
                 price = round32(static_cast<double>(p) * 1000) * 0.001;
                 put(f_.price, Value(price));
                 if (input != 0 || c.value(f_.pycode).toString() == kManagerCode) {
-                    const double unit = input > kWholeUnitsAbove ? round32(quotient(input, price))
-                                                                 : round32(quotient(input, price) * 100) * 0.01;
+                    // Hundredths of a unit outgrow a 32-bit integer beyond some 21 million units. The
+                    // split covers money coming in; a withdrawal that large is rounded alike without
+                    // that limit, rather than stopping every later pass at its row.
+                    const double units = quotient(input, price);
+                    const double unit = input > kWholeUnitsAbove ? round32(units)
+                                                                 : text::roundHalfEven(units * 100) * 0.01;
                     put(f_.unit, Value(unit));
                 }
                 if (!(c.value(f_.czxh).toInt() > 0)) put(f_.czxh, Value(0));

@@ -52,7 +52,7 @@ void SessionWindows::routeMainWindow() {
     main_.setRoute(Route::Fund, [this] { openFund(); });
     main_.setRoute(Route::FundManagement, [this] {
         openFund();
-        session_.prompter().message(fund::FundLedger::kManagementLater);
+        fundWindow_->management();
     });
     main_.setRoute(Route::UpdatePrices, [this] { updatePrices(); });
     main_.setRoute(Route::Performance, [this] { openPerformance(); });

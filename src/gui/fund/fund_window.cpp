@@ -140,6 +140,11 @@ void FundWindow::compress() {
 }
 
 void FundWindow::management() {
+    // The button brings the prices up to date before it opens the investors' window.
+    guarded([this] {
+        Hourglass wait;
+        fund_.show();
+    });
     prompter_.message(fund::FundLedger::kManagementLater);
 }
 

@@ -27,6 +27,8 @@ public:
     ~FundWindow() override;
 
     QTableView* grid() const { return grid_; }
+    // "基金管理", which the main window's tool button also runs.
+    void management();
 
 signals:
     void performanceRequested();  // "看业绩比较"
@@ -40,7 +42,6 @@ private:
     QWidget* buildRecordGroup();
     void recompute();
     void compress();
-    void management();
     void printReport();
     void completeNames();
     void removeRow();

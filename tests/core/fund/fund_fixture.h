@@ -30,7 +30,6 @@ protected:
         ASSERT_NE(session, nullptr);
         rows = std::make_unique<storage::Cursor>(session->kvt(), "Fund2.DB");
     }
-
     void add(const std::string& dt, const std::string& pycode, double input, std::initializer_list<Field> more = {}) {
         rows->append();
         rows->setValue("DT", dt);
@@ -39,19 +38,20 @@ protected:
         for (const auto& [f, v] : more) rows->setValue(f, v);
         rows->post();
     }
-
+    // A manager row priced `price` that starts a case's ledger, so opening the module adds none.
+    void base(const std::string& dt, double price = 1, double fundValue = 0) {
+        add(dt, "@@@", 0, {{"PRICE", price}, {"FUND", fundValue}, {"Num", 1}, {"NAME", "管理人"}});
+    }
     fund::FundLedger& fund() {
-        if (!ledger)
-            ledger = std::make_unique<fund::FundLedger>(
-                engine, [this] { return total; }, prompter, clock);
+        if (!ledger) ledger = std::make_unique<fund::FundLedger>(engine, [this] { return total; }, prompter, clock);
         return *ledger;
     }
     storage::Cursor& table() { return fund().table(); }
-    // The row at `position` of the ledger's key order.
-    double at(int position, const char* field) { return table().valueAt(position, table().fieldIndex(field)).toDouble(); }
-    std::string textAt(int position, const char* field) {
-        return table().valueAt(position, table().fieldIndex(field)).toString();
+    const storage::Value& value(int position, const char* field) {
+        return table().valueAt(position, table().fieldIndex(field));
     }
+    double at(int position, const char* field) { return value(position, field).toDouble(); }
+    std::string textAt(int position, const char* field) { return value(position, field).toString(); }
     int count() { return table().count(); }
 
     TempDir dir;

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "fund/fund_fixture.h"
 
 using namespace varneth;
 using ledger::CapitalTransfer;
 using ledger::Investment;
+using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -32,150 +35,83 @@ protected:
         cash("", "zszq", "20668802", 58240, 0.8);
         cash("", "yaqh", "30123456", 100, 1);
         cash("26120414302", "yaqh", "40000000", -500, 1);  // an account with frozen cash only
-        add("2026-12-01", "@@@", 0, {{"PRICE", 1.0}, {"Num", 1}, {"NAME", "管理人"}});
+        cash("", "zszq", "10086601", 7, 1);                // the same number at a second broker, listed later
+        base("2026-12-01");
         add("2026-12-02", "zhs", 5000, {{"NAME", "张三"}, {"Num", 2}});
+        desk = std::make_unique<CapitalTransfer>(engine, session->lookups(), fund(), prompter, clock);
     }
     void cash(const char* wth, const char* qsdm, const char* zjzh, double amt, double rate) {
         book->append();
-        book->setValue("WTH", wth);
-        book->setValue("QSDM", qsdm);
-        book->setValue("ZJZH", zjzh);
-        book->setValue("GDDM", *wth ? "" : "xj");
-        book->setValue("CODE", "xj");
-        book->setValue("LX", "xj");
-        book->setValue("NAME", "现金");
-        book->setValue("AMT", amt);
-        book->setValue("BIRATE", rate);
+        for (auto [f, v] : {std::pair<const char*, storage::Value>{"WTH", wth}, {"QSDM", qsdm}, {"ZJZH", zjzh},
+                            {"GDDM", *wth ? "" : "xj"}, {"CODE", "xj"}, {"LX", "xj"}, {"AMT", amt}, {"BIRATE", rate}})
+            book->setValue(f, v);
         book->post();
     }
-    double amt(const char* wth, const char* zjzh) {
-        EXPECT_TRUE(book->locate("WTH;ZJZH", {wth, zjzh}));
-        return book->number("AMT");
+    std::vector<double> amounts() {  // every cash and frozen-cash row, in the order they were added
+        std::vector<double> out;
+        for (book->first(); !book->eof(); book->next()) out.push_back(book->number("AMT"));
+        return out;
     }
-    CapitalTransfer& desk() {
-        if (!transfer) transfer = std::make_unique<CapitalTransfer>(engine, session->lookups(), fund(), prompter, clock);
-        return *transfer;
+    Texts fundRow(int i) {
+        Texts r;
+        for (const char* f : {"PYCODE", "NAME", "INPUT", "XABC", "ZJZH", "QSDM", "NOTE", "Num"}) r.push_back(textAt(i, f));
+        return r;
     }
-    int lastRow() { return count() - 1; }
 
     std::unique_ptr<storage::Cursor> book;
-    std::unique_ptr<CapitalTransfer> transfer;
+    std::unique_ptr<CapitalTransfer> desk;
 };
 
 TEST_F(CapitalTransferTest, ATransferAcrossCurrenciesMovesBothCashRowsAndBooksTwoRows) {
-    ASSERT_TRUE(desk().transfer("10086601", "20668802", "1000"));
-    EXPECT_EQ(amt("", "10086601"), 385520);
-    EXPECT_EQ(amt("26120414301", "10086601"), -104600);  // the frozen cash stays as it was
-    EXPECT_EQ(amt("", "20668802"), 59490);              // 1000 at rate 1 is 1250 at rate 0.8
-    EXPECT_EQ(prompter.messages,
-              (std::vector<std::string>{"资金帐户10086601转出数额1000", "资金帐户20668802转入数额1250",
+    ASSERT_TRUE(desk->transfer("10086601", "20668802", "1000"));
+    EXPECT_EQ(amounts(), (std::vector<double>{-104600, 385520, 59490, 100, -500, 7}));  // 1000 at 1 is 1250 at 0.8
+    EXPECT_EQ(prompter.messages, (Texts{"资金帐户10086601转出数额1000", "资金帐户20668802转入数额1250",
                                         "资金进出文件添加记录成功,按结算货币计算金额是1000"}));
-    ASSERT_EQ(count(), 4);
-    // "$" + the account, cut to the code's six bytes.
-    EXPECT_EQ(textAt(2, "PYCODE"), "$10086");
-    EXPECT_EQ(textAt(2, "NAME"), "华泰");
-    EXPECT_EQ(at(2, "INPUT"), 1000);
-    EXPECT_EQ(textAt(2, "ZJZH"), "20668802");
-    EXPECT_EQ(textAt(2, "QSDM"), "zszq");
-    EXPECT_EQ(textAt(2, "NOTE"), "转出1000汇率1");
-    EXPECT_EQ(textAt(3, "PYCODE"), "$20668");
-    EXPECT_EQ(textAt(3, "NAME"), "招商");
-    EXPECT_EQ(at(3, "INPUT"), -1000);
-    EXPECT_EQ(textAt(3, "ZJZH"), "10086601");
-    EXPECT_EQ(textAt(3, "QSDM"), "htzq");
-    EXPECT_EQ(textAt(3, "NOTE"), "转入1000汇率0.8");
-    EXPECT_EQ(textAt(3, "XABC"), "y");
+    ASSERT_EQ(count(), 4);  // "$" + the account, cut to the code's six bytes; each row numbered as it comes
+    EXPECT_EQ(fundRow(2), (Texts{"$10086", "华泰", "1000", "y", "20668802", "zszq", "转出1000汇率1", "3"}));
+    EXPECT_EQ(fundRow(3), (Texts{"$20668", "招商", "-1000", "y", "10086601", "htzq", "转入1000汇率0.8", "4"}));
     EXPECT_EQ(textAt(3, "DT"), "2026-12-07");
-    EXPECT_EQ(at(2, "Num"), 3);  // each row numbered as it comes
-    EXPECT_EQ(at(3, "Num"), 4);
-}
 
-TEST_F(CapitalTransferTest, HalfAUnitRoundsToEven) {
-    ASSERT_TRUE(desk().transfer("10086601", "30123456", "0.5"));
-    EXPECT_EQ(at(lastRow(), "INPUT"), 0);
-    EXPECT_EQ(amt("", "10086601"), 386519.5);
-    EXPECT_EQ(amt("", "30123456"), 100);
-    ASSERT_TRUE(desk().transfer("10086601", "30123456", "1.5"));
-    EXPECT_EQ(amt("", "30123456"), 102);
+    ASSERT_TRUE(desk->transfer("10086601", "30123456", "0.5"));  // half a unit books 0
+    ASSERT_TRUE(desk->transfer("10086601", "30123456", "1.5"));  // and one and a half 2
+    EXPECT_EQ(amounts(), (std::vector<double>{-104600, 385518, 59490, 102, -500, 7}));
+    EXPECT_EQ((Texts{prompter.messages[5], prompter.messages[8]}),
+              (Texts{"资金进出文件添加记录成功,按结算货币计算金额是0", "资金进出文件添加记录成功,按结算货币计算金额是2"}));
 }
 
 TEST_F(CapitalTransferTest, AMissingChoiceAmountOrCashRowChangesNothing) {
-    const auto before = count();
-    EXPECT_FALSE(desk().transfer("", "20668802", "1000"));
-    EXPECT_FALSE(desk().transfer("10086601", " ", "1000"));
-    EXPECT_FALSE(desk().transfer("10086601", "20668802", "1千"));
-    EXPECT_FALSE(desk().transfer("10086601", "40000000", "1000"));  // frozen cash is not a cash row
-    EXPECT_FALSE(desk().transfer("99999999", "20668802", "1000"));  // not an account of the ledger
-    EXPECT_EQ(prompter.messages,
-              (std::vector<std::string>{CapitalTransfer::kNoSource, CapitalTransfer::kNoDestination,
+    const std::array<std::array<const char*, 3>, 5> tries{{{"", "20668802", "1"},
+                                                           {"10086601", " ", "1"},
+                                                           {"10086601", "20668802", "1千"},
+                                                           {"10086601", "40000000", "1"},
+                                                           {"99999999", "20668802", "1"}}};
+    for (const auto& [from, to, a] : tries) EXPECT_FALSE(desk->transfer(from, to, a));
+    EXPECT_EQ(prompter.messages, (Texts{CapitalTransfer::kNoSource, CapitalTransfer::kNoDestination,
                                         "'1千'不是有效的数值（转移资金）", CapitalTransfer::kNoCashRow,
-                                        CapitalTransfer::kNoCashRow}));
-    EXPECT_EQ(amt("", "10086601"), 386520);
-    EXPECT_EQ(amt("", "20668802"), 58240);
-    EXPECT_EQ(count(), before);
+                                        CapitalTransfer::kNoCashRow}));  // frozen cash is no cash row
+    EXPECT_EQ(amounts(), (std::vector<double>{-104600, 386520, 58240, 100, -500, 7}));
+    EXPECT_EQ(count(), 2);
 }
 
-TEST_F(CapitalTransferTest, TheFirstListedBrokerOfAnAccountNumberDecides) {
-    cash("", "zszq", "10086601", 7, 1);  // the same number at a second broker, listed later
-    ASSERT_TRUE(desk().transfer("10086601", "30123456", "100"));
-    EXPECT_EQ(amt("", "10086601"), 386420);
-    book->locate("QSDM;ZJZH;WTH", {"zszq", "10086601", ""});
-    EXPECT_EQ(book->number("AMT"), 7);
-}
+TEST_F(CapitalTransferTest, AnInvestorsMoneyIsBookedAtTheAccountsRateOrWithoutMoneyWhenItHasNoCashRow) {
+    ASSERT_TRUE(desk->invest(Investment{"zhs", "", "20668802", "zszq", "1000", "y", "追加"}));
+    ASSERT_TRUE(desk->invest(Investment{"lxh", "李晓红", "40000000", "yaqh", "-300", "y", ""}));
+    EXPECT_EQ(prompter.messages,
+              (Texts{"持仓文件相应资金帐户金额已经增加1000", "资金进出文件添加记录成功,投资额折算成800",
+                     CapitalTransfer::kNoCashRow, "资金进出文件添加记录成功,投资额折算成0"}));
+    EXPECT_EQ(amounts(), (std::vector<double>{-104600, 386520, 59240, 100, -500, 7}));
+    EXPECT_EQ(fundRow(2), (Texts{"lxh", "李晓红", "0", "y", "40000000", "yaqh", "", "3"}));
+    EXPECT_EQ(fundRow(3), (Texts{"zhs", "张三", "800", "y", "20668802", "zszq", "追加", "4"}));  // the code's name
 
-TEST_F(CapitalTransferTest, AnInvestorsMoneyIsBookedAtTheAccountsRate) {
-    ASSERT_TRUE(desk().invest(Investment{"zhs", "", "20668802", "zszq", "1000", "y", "追加"}));
-    EXPECT_EQ(amt("", "20668802"), 59240);
-    EXPECT_EQ(prompter.messages, (std::vector<std::string>{"持仓文件相应资金帐户金额已经增加1000",
-                                                           "资金进出文件添加记录成功,投资额折算成800"}));
-    const int r = lastRow();
-    EXPECT_EQ(textAt(r, "PYCODE"), "zhs");
-    EXPECT_EQ(textAt(r, "NAME"), "张三");  // from the code's first row
-    EXPECT_EQ(at(r, "INPUT"), 800);
-    EXPECT_EQ(textAt(r, "XABC"), "y");
-    EXPECT_EQ(textAt(r, "NOTE"), "追加");
-    EXPECT_EQ(textAt(r, "ZJZH"), "20668802");
-    EXPECT_EQ(textAt(r, "QSDM"), "zszq");
-    EXPECT_EQ(at(r, "Num"), 3);
-
-    prompter.messages.clear();
-    ASSERT_TRUE(desk().invest(Investment{"lxh", "李晓红", "40000000", "yaqh", "-300", "y", ""}));
-    EXPECT_EQ(prompter.messages, (std::vector<std::string>{CapitalTransfer::kNoCashRow,
-                                                           "资金进出文件添加记录成功,投资额折算成0"}));
-    ASSERT_TRUE(table().locate("PYCODE", {"lxh"}));
-    EXPECT_EQ(table().number("INPUT"), 0);  // booked, without money
-    EXPECT_EQ(amt("26120414302", "40000000"), -500);
-}
-
-TEST_F(CapitalTransferTest, AnInvestorNeedsACodeAnAccountAndAKnownType) {
-    const auto before = count();
     for (const Investment& form : {Investment{"", "", "20668802", "zszq", "1", "y", ""},
-                                   Investment{"***", "", "20668802", "zszq", "1", "y", ""},
                                    Investment{"$123", "", "20668802", "zszq", "1", "y", ""},
                                    Investment{"zhs", "", "", "zszq", "1", "y", ""},
-                                   Investment{"zhs", "", "20668802", "zszq", "1", "", ""},
                                    Investment{"zhs", "", "20668802", "zszq", "1", "q", ""}})
-        EXPECT_FALSE(desk().invest(form));
-    EXPECT_EQ(prompter.messages,
-              (std::vector<std::string>{CapitalTransfer::kNoInvestor, CapitalTransfer::kNoInvestor,
-                                        CapitalTransfer::kNoInvestor, CapitalTransfer::kNoAccount,
-                                        CapitalTransfer::kNoType, CapitalTransfer::kNoType}));
-    EXPECT_EQ(count(), before);
-    EXPECT_EQ(amt("", "20668802"), 58240);
-}
-
-TEST_F(CapitalTransferTest, TheListsLeaveOutClosedRowsMarketRowsAndAccountCodes) {
-    cash("P2026091500", "zszq", "77777777", 1, 1);
-    add("2026-12-03", "***", 10);
-    add("2026-12-04", "$1008", 10);
-    storage::Cursor& accounts = desk().accounts();
-    EXPECT_FALSE(accounts.locate("ZJZH", {"77777777"}));
-    EXPECT_TRUE(accounts.locate("ZJZH", {"40000000"}));
-    std::vector<std::string> codes;
-    storage::Cursor& investors = desk().investors();
-    for (investors.first(); !investors.eof(); investors.next()) codes.push_back(investors.text("pycode"));
-    std::sort(codes.begin(), codes.end());
-    EXPECT_EQ(codes, (std::vector<std::string>{"@@@", "zhs"}));
+        EXPECT_FALSE(desk->invest(form));
+    EXPECT_EQ(Texts(prompter.messages.begin() + 4, prompter.messages.end()),
+              (Texts{CapitalTransfer::kNoInvestor, CapitalTransfer::kNoInvestor, CapitalTransfer::kNoAccount,
+                     CapitalTransfer::kNoType}));
+    EXPECT_EQ(count(), 4);
 }
 
 }  // namespace

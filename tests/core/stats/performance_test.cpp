@@ -14,6 +14,7 @@ using namespace varneth;
 using stats::LineType;
 using stats::Performance;
 using stats::StartChoice;
+using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -26,24 +27,19 @@ storage::Database& withTable(storage::Database& db, const char* table) {
 class PerformanceTest : public ::testing::Test {
 protected:
     // A fund-ledger row; rows of one date keep the order they are added in (Num).
-    void row(const char* dt, double price, double fund, double sz = 1000, double shz = 3000) {
+    void row(const std::string& dt, double price, double fund, double sz = 1000, double shz = 3000) {
         fund2.append();
-        fund2.setValue("DT", dt);
-        fund2.setValue("Num", ++num);
-        fund2.setValue("PYCODE", "***");
-        fund2.setValue("PRICE", price);
-        fund2.setValue("FUND", fund);
-        fund2.setValue("SZ", sz);
-        fund2.setValue("SHZ", shz);
+        for (auto [f, v] : {std::pair<const char*, storage::Value>{"DT", dt}, {"Num", ++num}, {"PYCODE", "***"},
+                            {"PRICE", price}, {"FUND", fund}, {"SZ", sz}, {"SHZ", shz}})
+            fund2.setValue(f, v);
         fund2.post();
     }
-    // One point a day from 2025-01-01, price rising by 0.01 a day.
-    void days(int count, const char* firstYear = "2025") {
-        for (int d = 0; d < count; ++d) {
-            const auto date = text::Date{std::stoi(firstYear), 1, 1}.addDays(d).iso();
-            row(date.c_str(), 1 + 0.01 * d, 1000 + d);
-        }
+    // One point a day from 2025-01-01, the price rising by 0.01 a day.
+    void days(int count) {
+        for (int d = 0; d < count; ++d) row(text::Date{2025, 1, 1}.addDays(d).iso(), 1 + 0.01 * d, 1000 + d);
+        perf.load();
     }
+    std::vector<int> edges() { return {perf.start(), perf.left(), perf.mark()}; }
 
     storage::Database db{":memory:"};
     storage::Cursor fund2{withTable(db, "Fund2.DB"), "Fund2.DB"};
@@ -52,248 +48,130 @@ protected:
     int num = 0;
 };
 
-TEST_F(PerformanceTest, LoadSkipsEmptyHeadCollapsesTheFirstDayAndCarriesMissingReadings) {
+TEST_F(PerformanceTest, LoadSkipsTheEmptyHeadCollapsesTheFirstDayAndRepeatsMissingReadings) {
+    perf.load();
+    EXPECT_TRUE(perf.empty());
+    EXPECT_EQ(prompter.messages, Texts{Performance::kZeroStart});
     row("2025-11-30", 1, 0, 10820, 3386);  // the fund is still empty: no point, but its levels count
     row("2025-12-01", 1, 200000, 0, 0);
     row("2025-12-01", 1.5, 500000, 0, 3390);    // the first date's last row is point 1
-    row("2025-12-02", 0, 510000, 9.5, 3400);    // no price, no first level: the previous ones
+    row("2025-12-02", 0, 510000, 9.5, 3400);    // no price, a level below 10: the previous ones
     row("2025-12-02", 1.02, 520000, 10900, 5);  // a second row of a later date is a point of its own
     row("2025-12-09", 1.05, 530000, 11000, 3500);
     perf.load();
     const auto& p = perf.points();
     ASSERT_EQ(p.size(), 4u);
     EXPECT_EQ(p[0].date.iso(), "2025-12-01");
-    EXPECT_EQ(p[0].price, 1.5);
-    EXPECT_EQ(p[0].fund, 500000);
-    EXPECT_EQ(p[0].sz, 10820);
-    EXPECT_EQ(p[0].shz, 3390);
-    EXPECT_EQ(p[1].price, 1.5);
-    EXPECT_EQ(p[1].sz, 10820);
-    EXPECT_EQ(p[2].sz, 10900);
-    EXPECT_EQ(p[2].shz, 3400);
-    EXPECT_EQ(p[1].day, 1);
-    EXPECT_EQ(p[2].day, 1);
-    EXPECT_EQ(p[3].day, 8);
-    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_EQ((std::vector{p[0].price, p[0].fund, p[0].sz, p[0].shz}), (std::vector{1.5, 500000.0, 10820.0, 3390.0}));
+    EXPECT_EQ((std::vector{p[1].price, p[1].sz, p[2].sz, p[2].shz}), (std::vector{1.5, 10820.0, 10900.0, 3400.0}));
+    EXPECT_EQ((std::vector{p[1].day, p[2].day, p[3].day}), (std::vector{1, 1, 8}));
 }
 
-TEST_F(PerformanceTest, IndexLevelsMissingFromTheStartTakeTheFirstLevelAndAnEmptyLedgerIsTold) {
-    perf.load();
-    EXPECT_TRUE(perf.empty());
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{Performance::kZeroStart});
-    EXPECT_TRUE(perf.chart(LineType::Curves, "399001").empty());
-    EXPECT_EQ(perf.open("2025-01-01"), StartChoice::FromHead);  // told once, no date message
-    EXPECT_EQ(prompter.messages.size(), 2u);
-
-    row("2025-01-01", 1, 100, 0, 0);
-    row("2025-01-02", 1, 100, 0, 3000);
-    row("2025-01-03", 1, 100, 11000, 3100);
-    perf.load();
-    EXPECT_EQ(perf.points()[0].sz, 11000);
-    EXPECT_EQ(perf.points()[1].sz, 11000);
-    EXPECT_EQ(perf.points()[0].shz, 3000);
-}
-
-TEST_F(PerformanceTest, ResultTableRoundsAndGivesReturnsInPercent) {
+TEST_F(PerformanceTest, TheResultTableRoundsAndGivesReturnsInPercentOr999Point99) {
     row("2025-01-01", 1.00, 1000000, 10000.5, 3001.5);
     row("2025-01-02", 1.125, 1100000, 10100, 3100);
     row("2025-01-03", 1.25, 1234567.5, 11000, 2950);
     perf.load();
     const auto r = perf.results();
-    EXPECT_EQ(r.price.start, "1");
-    EXPECT_EQ(r.price.end, "1.25");
-    EXPECT_EQ(r.price.rate, "25");
-    EXPECT_EQ(r.index1.start, "10000");  // halves to even
-    EXPECT_EQ(r.index2.start, "3002");
-    EXPECT_EQ(r.index1.rate, "9.99");
-    EXPECT_EQ(r.index2.rate, "-1.72");
-    EXPECT_EQ(r.total.end, "1234567.5");  // as stored
-    EXPECT_EQ(r.total.rate, "23.46");
+    EXPECT_EQ((Texts{r.price.start, r.price.end, r.price.rate}), (Texts{"1", "1.25", "25"}));
+    EXPECT_EQ((Texts{r.index1.start, r.index1.rate, r.index2.start, r.index2.rate}),
+              (Texts{"10000", "9.99", "3002", "-1.72"}));  // whole levels halves to even
+    EXPECT_EQ((Texts{r.total.end, r.total.rate}), (Texts{"1234567.5", "23.46"}));
+    perf.scroll(300);  // v: the point before the last day
+    EXPECT_EQ(Performance::lines(perf.results(), "深证成指")[2],
+              "管理帐户  期初价格:1.12  期末价格:1.25  收益率:11.11");  // cents, halves to even
     EXPECT_TRUE(prompter.messages.empty());
 
-    perf.scroll(150);  // v is the point before the middle day: the first
-    EXPECT_EQ(perf.mark(), 0);
-    perf.scroll(300);
-    EXPECT_EQ(perf.mark(), 1);
-    EXPECT_EQ(perf.results().price.start, "1.12");  // cents, halves to even
-    const auto lines = Performance::lines(perf.results(), "深证成指");
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[2], "管理帐户  期初价格:1.12  期末价格:1.25  收益率:11.11");
-}
-
-TEST_F(PerformanceTest, AZeroStartGivesTheUnknownRateAndTheMessage) {
-    row("2025-01-01", 0, 1000000, 0, 3000);
-    row("2025-01-02", 1.25, 1000000, 0, 3100);
+    fund2.first();
+    fund2.setValue("PRICE", 0.0);
+    fund2.post();
     perf.load();
-    const auto r = perf.results();
-    EXPECT_EQ(r.price.rate, "999.99");
-    EXPECT_EQ(r.index1.rate, "999.99");
-    EXPECT_EQ(r.index2.rate, "3.33");
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{Performance::kZeroStart});
-    perf.results();  // redrawn at the same start: told already
-    EXPECT_EQ(prompter.messages.size(), 1u);
-    perf.load();  // read afresh: told again
-    perf.results();
-    EXPECT_EQ(prompter.messages.size(), 2u);
-    // The chart still draws: the series that has no start lies on the axis.
-    const auto c = perf.chart(LineType::Curves, "399001");
-    EXPECT_EQ(c.price.points.back().value, 0);
-    EXPECT_DOUBLE_EQ(c.top, 3100.0 / 3000);  // the second index is the highest
+    EXPECT_EQ(perf.results().price.rate, "999.99");
+    perf.results();  // redrawn at the same start: told once
+    EXPECT_EQ(prompter.messages, Texts{Performance::kZeroStart});
+    EXPECT_EQ(perf.chart(LineType::Curves, "").price.points.back().value, 0);  // no start: on the axis
     EXPECT_FALSE(std::isnan(perf.chart(LineType::LogCurves, "").price.points.back().value));
 }
 
 TEST_F(PerformanceTest, StartChoicesPlaceTheStartTheLeftEdgeAndTheComparisonStart) {
     days(400);  // 2025-01-01 .. 2026-02-04: 365 points of 2025, 35 of 2026
-    perf.load();
-    ASSERT_TRUE(perf.choose(StartChoice::ThisYear));
-    EXPECT_EQ(perf.start(), 365);
-    EXPECT_EQ(perf.left(), 365 - 8);  // a quarter of the 34 points after the start, halves to even
-    EXPECT_EQ(perf.mark(), 364);
-    ASSERT_TRUE(perf.choose(StartChoice::LastYear));
-    EXPECT_EQ(perf.start(), 0);
-    EXPECT_EQ(perf.left(), 0);
-    EXPECT_EQ(perf.mark(), 0);
-    ASSERT_TRUE(perf.choose(StartChoice::FromDate, " 2025-3-1 "));
-    EXPECT_EQ(perf.start(), 59);
-    EXPECT_EQ(perf.left(), 0);                         // never before the first point
-    perf.choose(StartChoice::FromDate, "2026-02-04");  // the last point: v must stay on the chart
-    EXPECT_EQ(perf.start(), 399);
-    EXPECT_EQ(perf.mark(), 398);
-    EXPECT_EQ(perf.left(), 398);
-
-    ASSERT_TRUE(perf.choose(StartChoice::FromDate, "2025-06-10"));
-    const int s = perf.start(), left = perf.left();
-    EXPECT_FALSE(perf.choose(StartChoice::FromDate, "2025-13-01"));
-    EXPECT_FALSE(perf.choose(StartChoice::FromDate, "2026-02-05"));
-    EXPECT_FALSE(perf.choose(StartChoice::FromDate, "2024-12-31"));
+    const std::pair<StartChoice, const char*> choices[] = {{StartChoice::ThisYear, ""},
+                                                           {StartChoice::LastYear, ""},
+                                                           {StartChoice::FromDate, " 2025-3-1 "},
+                                                           {StartChoice::FromDate, "2026-02-04"}};
+    const std::vector<int> want[] = {{365, 357, 364}, {0, 0, 0}, {59, 0, 58}, {399, 398, 398}};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(perf.choose(choices[i].first, choices[i].second));
+        EXPECT_EQ(edges(), want[i]) << i;  // a quarter of the points after s shown before it; v on the chart
+    }
+    for (const char* bad : {"2025-13-01", "2026-02-05", "2024-12-31"})
+        EXPECT_FALSE(perf.choose(StartChoice::FromDate, bad));
     EXPECT_EQ(prompter.messages,
-              (std::vector<std::string>{Performance::kBadDate, Performance::kDateOutOfRange,
-                                        Performance::kDateOutOfRange}));
-    EXPECT_EQ(perf.start(), s);
-    EXPECT_EQ(perf.left(), left);
-}
-
-TEST_F(PerformanceTest, MoreThanTenThousandPointsAreAllDrawnUpToTheNewest) {
-    days(10050);
-    perf.load();
-    ASSERT_EQ(perf.points().size(), 10050u);
-    ASSERT_TRUE(perf.choose(StartChoice::ThisYear));
-    const auto c = perf.chart(LineType::WeeklyBars, "");
-    EXPECT_EQ(c.lastDate, (text::Date{2025, 1, 1}.addDays(10049).iso()));
-    EXPECT_EQ(c.price.points.back().day, 10049);
-    EXPECT_EQ(c.bars.back().lastDay, 10049);
+              (Texts{Performance::kBadDate, Performance::kDateOutOfRange, Performance::kDateOutOfRange}));
+    EXPECT_EQ(edges(), want[3]);
 }
 
 TEST_F(PerformanceTest, CompressAndStretchStopAtTheirLimits) {
     days(60);
-    perf.load();
-    ASSERT_TRUE(perf.choose(StartChoice::FromDate, "2025-01-16"));  // s 15, left 15 - round(11) = 4
-    EXPECT_EQ(perf.left(), 4);
-    perf.compress();
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{Performance::kNoFurther});
-    EXPECT_EQ(perf.mark(), perf.start());
-    perf.stretch();  // 15 - 4 > 10
-    EXPECT_EQ(perf.left(), 9);
-    perf.stretch();  // 15 - 9 is not
-    EXPECT_EQ(perf.left(), 9);
-    EXPECT_EQ(prompter.messages.size(), 2u);
-
-    perf.choose(StartChoice::FromDate, "2025-02-20");  // s 50, left 50 - round(2.25) = 48
-    perf.compress();
-    perf.compress();
-    EXPECT_EQ(perf.left(), 38);
-    ASSERT_TRUE(perf.choose(StartChoice::FromDate, "2025-01-21"));  // s 20, left 20 - 10 = 10
-    EXPECT_EQ(perf.left(), 10);
+    ASSERT_TRUE(perf.choose(StartChoice::FromDate, "2025-01-21"));  // s 20, left 20 - 10
     perf.compress();  // the 11th point is above the sixth
-    EXPECT_EQ(perf.left(), 5);
+    EXPECT_EQ(edges(), (std::vector{20, 5, 20}));
     perf.compress();  // the sixth is not
-    EXPECT_EQ(perf.left(), 5);
-    EXPECT_EQ(prompter.messages.size(), 3u);
+    EXPECT_EQ(prompter.messages, Texts{Performance::kNoFurther});
+    perf.stretch();  // 20 - 5 > 10
+    perf.stretch();  // 20 - 10 is not
+    EXPECT_EQ(perf.left(), 10);
+    EXPECT_EQ(prompter.messages.size(), 2u);
 }
 
-TEST_F(PerformanceTest, NormalisationOfTheThreeViews) {
+TEST_F(PerformanceTest, TheThreeViewsNormaliseAtTheComparisonStart) {
     row("2025-01-01", 2, 100, 10000, 3000);
     row("2025-01-02", 4, 300, 20000, 750);
     row("2025-01-03", 0.25, 200, 2500, 3000);
     perf.load();
-    perf.scroll(0);
     const auto curves = perf.chart(LineType::Curves, "399001");
-    EXPECT_EQ(curves.level, 1);
-    EXPECT_EQ(curves.price.points[0].value, 1);
-    EXPECT_EQ(curves.price.points[1].value, 2);
-    EXPECT_EQ(curves.index2.points[1].value, 0.25);
-    EXPECT_EQ(curves.top, 2);
-    EXPECT_EQ(curves.largestFund, 300);
-    EXPECT_EQ(curves.price.legend, "价格0.25");
-    EXPECT_EQ(curves.index1.legend, "深指2500");
+    EXPECT_EQ((std::vector{curves.price.points[1].value, curves.index2.points[1].value, curves.top}),
+              (std::vector{2.0, 0.25, 2.0}));
+    EXPECT_EQ((Texts{curves.price.legend, curves.index1.legend, curves.index2.legend, curves.total.legend}),
+              (Texts{"价格0.25", "深指2500", "沪指3000", "总值200"}));
     EXPECT_EQ(perf.chart(LineType::Curves, "999998").index1.legend, "H指2500");
-    EXPECT_EQ(curves.index2.legend, "沪指3000");
-    EXPECT_EQ(curves.total.legend, "总值200");
 
-    const auto log = perf.chart(LineType::LogCurves, "399001");
-    EXPECT_EQ(log.level, 2);
-    EXPECT_EQ(log.price.points[0].value, 2);
-    EXPECT_EQ(log.price.points[1].value, 3);
-    EXPECT_EQ(log.index2.points[1].value, 0);  // a quarter is the floor
-    EXPECT_EQ(log.price.points[2].value, 0);   // an eighth is below it
-    EXPECT_EQ(log.top, 3);
-    EXPECT_EQ(log.total.points[1].value, 300);
-
-    // A growth multiple of 1 stands at 2 and reads 1; ticks stand where their labels read.
+    const auto log = perf.chart(LineType::LogCurves, "399001");  // log2 + 2, a quarter and below at 0
+    EXPECT_EQ((std::vector{log.level, log.price.points[1].value, log.index2.points[1].value,
+                           log.price.points[2].value, log.top}),
+              (std::vector{2.0, 3.0, 0.0, 0.0, 3.0}));
     const stats::ChartGeometry g(log, 649, 377);
-    EXPECT_DOUBLE_EQ(g.ky(), 317.0 / 3);
     const auto ticks = g.ticks();
     ASSERT_FALSE(ticks.empty());
-    EXPECT_DOUBLE_EQ(ticks[0].y, g.y(2));
+    EXPECT_EQ(ticks[0].y, g.y(2));  // a growth multiple of 1 stands at 2 and reads 1
     EXPECT_EQ(ticks[0].label, "1");
-    for (const auto& t : ticks) {  // 106 pixels a unit is three parts of a third
-        const double value = (g.bottom() - t.y) / g.ky();
-        EXPECT_NEAR(std::stod(t.label), value - 1, 0.006) << t.label;
-    }
-    EXPECT_EQ(ticks.back().label, "-1");  // down to the axis
-    EXPECT_DOUBLE_EQ(g.markHeight(300), 211 * 0.4);
+    for (const auto& t : ticks) EXPECT_NEAR(std::stod(t.label), (g.bottom() - t.y) / g.ky() - 1, 0.006);
+    EXPECT_DOUBLE_EQ(g.markHeight(300), 211 * 0.4);  // round(ky × 2) × 0.4 at the largest total
     EXPECT_EQ(g.x(log.lastDay), 649 - 90);
 }
 
-TEST_F(PerformanceTest, WeeklyBarsEndOnTheLastDay) {
-    using stats::ChartPoint;
+TEST_F(PerformanceTest, WeeklyBarsEndOnTheLastDayAndAllPointsPastTenThousandAreKept) {
     // Nine days: a first bar of days 0..2, then one week.
     auto bars = stats::weeklyBars({{0, 1}, {2, 2}, {3, 2.5}, {9, 1.9}});
     ASSERT_EQ(bars.size(), 2u);
-    EXPECT_EQ(bars[0].firstDay, 0);
-    EXPECT_EQ(bars[0].lastDay, 2);
-    EXPECT_EQ(bars[0].open, 1);
-    EXPECT_EQ(bars[0].close, 2);
-    EXPECT_TRUE(bars[0].rising());
-    EXPECT_EQ(bars[1].firstDay, 3);
-    EXPECT_EQ(bars[1].lastDay, 9);
-    EXPECT_DOUBLE_EQ(bars[1].open, 2.5);
-    EXPECT_DOUBLE_EQ(bars[1].close, 1.9);
-    EXPECT_DOUBLE_EQ(bars[1].low, 1.9);
-    EXPECT_DOUBLE_EQ(bars[1].high, 2.5);
+    EXPECT_EQ((std::vector{bars[0].firstDay, bars[0].lastDay}), (std::vector{0, 2}));
+    EXPECT_EQ((std::vector{bars[0].open, bars[0].close}), (std::vector{1.0, 2.0}));
+    EXPECT_EQ((std::vector{bars[1].open, bars[1].close, bars[1].high, bars[1].low}),
+              (std::vector{2.5, 1.9, 2.5, 1.9}));
     EXPECT_FALSE(bars[1].rising());
-
-    // Fourteen days: the first bar is the start day alone, flat; two points of one day take the later.
+    // Fourteen days: the first bar is the start day alone, flat; of two points of one day the later.
     bars = stats::weeklyBars({{0, 2}, {7, 3}, {7, 1}, {14, 2}});
     ASSERT_EQ(bars.size(), 3u);
-    EXPECT_EQ(bars[0].lastDay, 0);
-    EXPECT_EQ(bars[0].high, 2);
-    EXPECT_EQ(bars[0].low, 2);
-    EXPECT_EQ(bars[1].firstDay, 1);
-    EXPECT_EQ(bars[1].close, 1);
-    EXPECT_DOUBLE_EQ(bars[1].high, 2 + 6.0 / 7);  // the day before the drop
-    EXPECT_EQ(bars[2].firstDay, 8);
+    EXPECT_EQ((std::vector{bars[0].lastDay, bars[1].firstDay}), (std::vector{0, 1}));
+    EXPECT_EQ((std::vector{bars[0].high, bars[0].low, bars[1].close}), (std::vector{2.0, 2.0, 1.0}));
+    EXPECT_DOUBLE_EQ(bars[1].high, 2 + 6.0 / 7);
 
-    // In the window, bars start at the week that holds the left edge.
-    days(30);
-    perf.load();
-    perf.choose(StartChoice::FromDate, "2025-01-21");  // s 20, left 18
+    days(10050);
+    ASSERT_TRUE(perf.choose(StartChoice::ThisYear));
     const auto c = perf.chart(LineType::WeeklyBars, "");
-    ASSERT_FALSE(c.bars.empty());
-    EXPECT_EQ(c.bars.front().firstDay, 16);  // 29 days: 0..1, 2..8, 9..15, 16..22, 23..29
-    EXPECT_EQ(c.bars.back().lastDay, 29);
-    const stats::ChartGeometry g(c, 649, 377);
-    EXPECT_EQ(g.body(c.bars.back()).width, static_cast<int>(std::lround(5 * g.kx())));
+    EXPECT_EQ(c.lastDate, (text::Date{2025, 1, 1}.addDays(10049).iso()));
+    EXPECT_EQ(c.bars.front().firstDay, 9812);  // the week that holds the left edge
+    EXPECT_EQ(c.bars.back().lastDay, 10049);
 }
 
 class ChartSettingsTest : public ::testing::Test {
@@ -304,45 +182,35 @@ protected:
         table.setValue("PARA", para);
         table.post();
     }
-    std::vector<std::string> rows() {
-        std::vector<std::string> all;
-        for (table.first(); !table.eof(); table.next())
-            all.push_back(table.text("NAME") + "=" + table.text("PARA"));
+    Texts rows() {
+        Texts all;
+        for (table.first(); !table.eof(); table.next()) all.push_back(table.text("NAME") + "=" + table.text("PARA"));
         return all;
     }
     storage::Database db{":memory:"};
     storage::Cursor table{withTable(db, "parameter.DBF"), "parameter.DBF"};
-    port::FixedClock clock{port::DateTime{2026, 3, 10, 9, 0, 0}};
+    stats::ChartSettings settings{db};
 };
 
-TEST_F(ChartSettingsTest, IndicesReadTheRowAfterTheirNameAndDefaultWhenMissing) {
-    stats::ChartSettings settings(db);
-    EXPECT_EQ(settings.indices(),
-              (stats::ComparisonIndices{{"第一行指数名称", "代码"}, {"上证指数", "699001"}}));
+TEST_F(ChartSettingsTest, IndicesAreTheirNameRowAndTheRowAfterIt) {
+    EXPECT_EQ(settings.indices(), (stats::ComparisonIndices{{"第一行指数名称", "代码"}, {"上证指数", "699001"}}));
     row("s2name", "沪深300");
     row("x", "399300");
     row("s1name", "深证成指");  // last row: no code after it
     EXPECT_EQ(settings.indices(), (stats::ComparisonIndices{{"深证成指", "代码"}, {"沪深300", "399300"}}));
-
     settings.setIndices({{"H股指数", "999998"}, {"上证指数", "699001"}});
-    EXPECT_EQ(rows(),
-              (std::vector<std::string>{"s2name=上证指数", "x=699001", "s1name=H股指数", "s1code=999998"}));
-    EXPECT_EQ(settings.indices(), (stats::ComparisonIndices{{"H股指数", "999998"}, {"上证指数", "699001"}}));
-
-    // A name row followed by another named row has no code row of its own: that row is never overwritten.
-    db.execute("DELETE FROM \"parameter.DBF\" WHERE NAME='x'");
+    EXPECT_EQ(rows(), (Texts{"s2name=上证指数", "x=699001", "s1name=H股指数", "s1code=999998"}));
+    db.execute("DELETE FROM \"parameter.DBF\" WHERE NAME='x'");  // a named row is never taken for a code
     settings.setIndices({{"H股指数", "999998"}, {"恒生指数", "999999"}});
-    EXPECT_EQ(rows(), (std::vector<std::string>{"s1name=H股指数", "s1code=999998", "s2name=恒生指数",
-                                                "s2code=999999"}));
+    EXPECT_EQ(rows(), (Texts{"s1name=H股指数", "s1code=999998", "s2name=恒生指数", "s2code=999999"}));
 }
 
-TEST_F(ChartSettingsTest, StartDateIsTheStoredTextOrThirtyDaysAgo) {
-    stats::ChartSettings settings(db);
+TEST_F(ChartSettingsTest, TheStartDateIsTheStoredTextOrThirtyDaysAgo) {
+    const port::FixedClock clock{port::DateTime{2026, 3, 10, 9, 0, 0}};
     EXPECT_EQ(settings.startText(clock), "2026-02-08");
-    settings.storeStartText("2026-01-05");
-    EXPECT_EQ(settings.startText(clock), "2026-01-05");
     settings.storeStartText("abc");
-    EXPECT_EQ(rows(), std::vector<std::string>{"startp=abc"});
+    EXPECT_EQ(settings.startText(clock), "abc");
+    EXPECT_EQ(rows(), Texts{"startp=abc"});
 }
 
 }  // namespace
