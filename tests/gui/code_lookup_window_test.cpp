@@ -2,61 +2,43 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include "demo_login.h"
-#include <filesystem>
-
-#include "app/login.h"
-#include "app/program_directory.h"
-#include "port/clock.h"
-#include "port/prompter.h"
 #include "storage/database.h"
-#include "storage/engine.h"
 
 using namespace varneth;
 using gui::CodeLookupWindow;
 using reference::GeneralPrices;
-namespace fs = std::filesystem;
 
 namespace {
 
 enum Column { Code, Name };
 
-// A full program directory logged in on the demonstration account, the window shown where the order
-// window shows it.
-struct Fixture : DemoLogin {
-    std::unique_ptr<CodeLookupWindow> window;
-    std::unique_ptr<QAbstractItemModelTester> tester;
-};
-
 }  // namespace
 
+// The demonstration account, the window shown where the order window shows it.
 class CodeLookupWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
     void init() {
-        f = std::make_unique<Fixture>();
+        f = std::make_unique<DemoLogin>();
         QVERIFY(f->enter());
-        f->window = std::make_unique<CodeLookupWindow>(f->session->prices(), f->prompter);
-        f->window->showAt(200, 30);
-        QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
-        f->tester = std::make_unique<QAbstractItemModelTester>(
+        window = std::make_unique<CodeLookupWindow>(f->session->prices(), f->prompter);
+        window->showAt(200, 30);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        tester = std::make_unique<QAbstractItemModelTester>(
             grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
     void cleanup() {
         QVERIFY(f->prompter.unexpected.empty());
+        tester.reset();
+        window.reset();
         f.reset();
     }
 
     void aRestrictionNarrowsGridAndLookupsUntilTheWindowCloses() {
-        QVERIFY(f->window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(f->window->pos(), QPoint(200, 30));
+        QCOMPARE(window->windowTitle(), QStringLiteral("股票代码窗口"));
         QCOMPARE(restriction()->currentText(), QStringLiteral("*"));
         QCOMPARE(f->session->prices().table().filter(), std::string());  // no filter until one is picked
         const int all = storedRows();
@@ -70,10 +52,10 @@ private slots:
         // The settings module's lookup still names it from the holdings prices.
         QCOMPARE(f->session->lookups().code_to_name("000001"), std::string("平安银行"));
 
-        f->window->close();
+        window->close();
         QCOMPARE(f->session->prices().code_to_name("000001"), std::string("平安银行"));
         QCOMPARE(rows(), all);
-        f->window->showAt(200, 30);
+        window->showAt(200, 30);
         QCOMPARE(restriction()->currentText(), QStringLiteral("*"));
         QCOMPARE(f->session->prices().table().filter(), std::string());
 
@@ -84,7 +66,7 @@ private slots:
 
     void okHandsTheCurrentRowToTheOpenerAndCloses() {
         std::vector<GeneralPrices::Pick> picks;
-        f->window->setPickHandler([&](const GeneralPrices::Pick& p) { picks.push_back(p); });
+        window->setPickHandler([&](const GeneralPrices::Pick& p) { picks.push_back(p); });
         type("000*");
         grid()->setCurrentIndex(grid()->model()->index(1, Name));  // as a click does
         click("确定退出");
@@ -92,13 +74,13 @@ private slots:
         QCOMPARE(picks[0].code, std::string("000002"));
         QCOMPARE(picks[0].name, std::string("万科A"));
         QCOMPARE(picks[0].price, std::string("6.35"));
-        QVERIFY(!f->window->isVisible());
+        QVERIFY(!window->isVisible());
 
-        f->window->showAt(200, 30);
+        window->showAt(200, 30);
         type("zz*");  // nothing to pick: the window just closes
         click("确定退出");
         QCOMPARE(picks.size(), 1u);
-        QVERIFY(!f->window->isVisible());
+        QVERIFY(!window->isVisible());
     }
 
     void insertedRowIsStoredWithTheCodeTypedIntoIt() {
@@ -130,8 +112,8 @@ private slots:
     }
 
 private:
-    QTableView* grid() const { return f->window->findChild<QTableView*>(); }
-    QComboBox* restriction() const { return f->window->findChild<QComboBox*>(); }
+    QTableView* grid() const { return window->findChild<QTableView*>(); }
+    QComboBox* restriction() const { return window->findChild<QComboBox*>(); }
     int rows() const { return grid()->model()->rowCount(); }
     QString cell(int row, int column) const { return grid()->model()->index(row, column).data().toString(); }
     void type(const char* text) {
@@ -139,11 +121,7 @@ private:
         QTest::keyClicks(restriction(), text);
         QCOMPARE(restriction()->currentText(), QString::fromUtf8(text));
     }
-    void click(const char* text) {
-        for (auto* b : f->window->findChildren<QPushButton*>())
-            if (b->text() == QString::fromUtf8(text)) return QTest::mouseClick(b, Qt::LeftButton);
-        QFAIL(text);
-    }
+    void click(const char* text) { QTest::mouseClick(buttonIn(window.get(), text), Qt::LeftButton); }
     // The new row is current with its code cell open for typing.
     void fillNewCode(const char* code) {
         QCOMPARE(grid()->currentIndex().column(), static_cast<int>(Code));
@@ -160,7 +138,9 @@ private:
         return st.step() ? static_cast<int>(st.column(0).toInt()) : -1;
     }
 
-    std::unique_ptr<Fixture> f;
+    std::unique_ptr<DemoLogin> f;
+    std::unique_ptr<CodeLookupWindow> window;
+    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 QTEST_MAIN(CodeLookupWindowTest)

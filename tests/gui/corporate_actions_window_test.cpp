@@ -1,10 +1,5 @@
 #include "ledger/corporate_actions_window.h"
 
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTableView>
-#include <QtTest>
-
 #include "demo_login.h"
 
 using namespace varneth;
@@ -64,11 +59,7 @@ private slots:
     }
 
 private:
-    QPushButton* button(const char* caption) const {
-        for (auto* b : window->findChildren<QPushButton*>())
-            if (b->text() == QString::fromUtf8(caption)) return b;
-        return nullptr;
-    }
+    QAbstractButton* button(const char* caption) const { return buttonIn(window.get(), caption); }
 
     std::unique_ptr<DemoLogin> login;
     std::unique_ptr<CorporateActionsWindow> window;

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QtTest>
 #include <filesystem>
 #include <memory>
 
@@ -11,8 +16,8 @@
 #include "port/prompter.h"
 #include "storage/engine.h"
 
-// A fresh program directory from the seed, logged in on the demonstration account, as the windows'
-// tests start from it.
+// A fresh program directory from the seed, logged in on one of its accounts, as the windows' tests
+// start from it.
 struct DemoLogin {
     QTemporaryDir dir;
     varneth::storage::Engine engine;
@@ -23,7 +28,7 @@ struct DemoLogin {
     std::filesystem::path programDir() const { return std::filesystem::path(dir.path().toStdU16String()); }
 
     // False when the seed or the login fails.
-    bool enter() {
+    bool enter(const char* account = "示范帐户") {
         namespace fs = std::filesystem;
         varneth::app::createProgramDirectory(
             programDir(),
@@ -31,7 +36,38 @@ struct DemoLogin {
             /*bare=*/false);
         varneth::app::Login login(engine, programDir(), prompter, clock);
         if (!login.start()) return false;
-        session = login.enter("示范帐户", "");
+        session = login.enter(account, "");
         return session != nullptr;
     }
 };
+
+// The button of `w` with the caption; a test that names a button the window lacks stops there.
+inline QAbstractButton* buttonIn(QWidget* w, const char* caption) {
+    for (auto* b : w->findChildren<QAbstractButton*>())
+        if (b->text() == QString::fromUtf8(caption)) return b;
+    qFatal("no button %s", caption);
+}
+
+// The visible top-level window with the title, or null.
+inline QWidget* shownWindow(const char* title) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == QString::fromUtf8(title)) return w;
+    return nullptr;
+}
+
+// Replaces the text of a box as a user does, key by key.
+inline void retype(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+// Makes a row of a grid current as a click does.
+inline void selectRow(QTableView* view, int row) {
+    view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+inline QString cellOf(const QTableView* view, int row, int column) {
+    return view->model()->index(row, column).data().toString();
+}

@@ -2,9 +2,6 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QtTest>
 
 #include "demo_login.h"
 
@@ -75,11 +72,7 @@ private slots:
 private:
     QString folder() const { return programs->path() + QLatin1Char('/'); }
     QLineEdit* box(int i) const { return window->findChildren<QLineEdit*>().at(i); }
-    void click(const char* caption) {
-        for (auto* b : window->findChildren<QPushButton*>())
-            if (b->text() == QString::fromUtf8(caption)) return b->click();
-        QFAIL(caption);
-    }
+    void click(const char* caption) { buttonIn(window.get(), caption)->click(); }
 
     std::unique_ptr<DemoLogin> login;
     std::unique_ptr<QTemporaryDir> programs;

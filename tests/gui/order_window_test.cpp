@@ -3,25 +3,15 @@
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QtTest>
-#include <filesystem>
 
-#include "app/login.h"
-#include "app/program_directory.h"
+#include "demo_login.h"
 #include "ledger/order_desk.h"
 #include "ledger/settlement.h"
-#include "port/clock.h"
-#include "port/prompter.h"
 #include "storage/cursor.h"
-#include "storage/engine.h"
 #include "ui/help_viewer.h"
 
 using namespace varneth;
 using gui::OrderWindow;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -63,11 +53,7 @@ ledger::DetailRow detailOf(const storage::Cursor& c) {
 class OrderWindowTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
-    std::unique_ptr<app::Session> session;
+    DemoLogin demo;
     Views views;
     std::unique_ptr<OrderWindow> window;
 
@@ -77,51 +63,24 @@ class OrderWindowTest : public QObject {
         if (!w) qFatal("no child %s", name);
         return w;
     }
-    QPushButton* button(const char* text) {
-        for (auto* b : window->findChildren<QPushButton*>())
-            if (b->text() == QString::fromUtf8(text)) return b;
-        qFatal("no button %s", text);
-    }
-    void retype(QLineEdit* box, const QString& text) {
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClicks(box, text);
-    }
+    QAbstractButton* button(const char* text) { return buttonIn(window.get(), text); }
 
 private slots:
     void initTestCase() {
-        const fs::path programDir(dir.path().toStdU16String());
-        app::createProgramDirectory(
-            programDir, app::findDataDir(fs::path(QCoreApplication::applicationDirPath().toStdU16String())),
-            false);
-        app::Login login(engine, programDir, prompter, clock);
-        QVERIFY(login.start());
-        session = login.enter("我的帐户", "");
-        QVERIFY(session != nullptr);
-        window = std::make_unique<OrderWindow>(*session, views);
+        QVERIFY(demo.enter("我的帐户"));
+        window = std::make_unique<OrderWindow>(*demo.session, views);
     }
     void cleanupTestCase() {
         window.reset();
-        QVERIFY(prompter.unexpected.empty());
-    }
-
-    void theWindowFloatsWithItsCaptionsAndTypeList() {
-        QCOMPARE(window->windowTitle(), QStringLiteral("手工委托处理窗口"));
-        QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(button(">")->toolTip(), QStringLiteral("改变缺省的记录操作选择"));
-        for (const char* b : {"买入或做多开仓", "卖出或做多平仓", "卖空开仓", "卖空平仓", "取消委托",
-                              "确认结算", "帮助", "关闭"})
-            QVERIFY(button(b));
-        auto* types = child<QComboBox>("lx");
-        QCOMPARE(types->maxVisibleItems(), 20);
-        QAbstractItemModelTester tester(types->model(),
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(types->model()->columnCount(), 2);
-        QVERIFY(types->findText(QStringLiteral("qh")) >= 0);
+        QVERIFY(demo.prompter.unexpected.empty());
     }
 
     void aBuyEnteredInTheWindowBecomesAHoldingWhenConfirmed() {
-        storage::Cursor ledger(session->kvt(), "tr2.DBF");
+        QCOMPARE(window->windowTitle(), QStringLiteral("手工委托处理窗口"));
+        QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QAbstractItemModelTester tester(child<QComboBox>("lx")->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        storage::Cursor ledger(demo.session->kvt(), "tr2.DBF");
         QVERIFY(ledger.locate("CODE", {"xj"}));
         views.detail = detailOf(ledger);
         window->openOn(*views.detail);
@@ -142,7 +101,7 @@ private slots:
         child<QComboBox>("gddm")->setEditText(QStringLiteral("A100"));
         button("买入或做多开仓")->click();
         QVERIFY(!window->isVisible());  // closed after the buy
-        QCOMPARE(prompter.messages.back(), std::string(ledger::OrderDesk::kBought));
+        QCOMPARE(demo.prompter.messages.back(), std::string(ledger::OrderDesk::kBought));
         QCOMPARE(views.calls, (QStringList{"up_open", "detail 26120709301", "reopen", "detail 26120709301"}));
 
         QVERIFY(ledger.locate("WTH;CODE", {"26120709301", "600036"}));
@@ -151,11 +110,10 @@ private slots:
         QCOMPARE(child<QLineEdit>("wth")->text(), QStringLiteral("26120709301"));
         QVERIFY(!child<QLineEdit>("code")->isEnabled());
         QVERIFY(!button("买入或做多开仓")->isEnabled());
-        QCOMPARE(button("<")->text(), QStringLiteral("<"));
         QCOMPARE(child<QLabel>("cash")->text(), QStringLiteral("可用资金：9.9万元"));
         button("确认结算")->click();
         QVERIFY(!window->isVisible());
-        QCOMPARE(prompter.messages.back(), std::string(ledger::Settlement::kSettled));
+        QCOMPARE(demo.prompter.messages.back(), std::string(ledger::Settlement::kSettled));
         QVERIFY(ledger.locate("CJ_DH;CODE", {"26120709301", "600036"}));
         QCOMPARE(ledger.text("WTH"), std::string());
         QCOMPARE(ledger.number("AMT"), 100.0);
@@ -171,11 +129,8 @@ private slots:
         ui::HelpViewer::current()->close();
         button("<")->click();  // back to buy/sell mode
         QCOMPARE(child<QLineEdit>("wth")->text(), QString());
-        QVERIFY(button("查询")->isEnabled());
         button("查询")->click();
-        QWidget* lookup = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->windowTitle() == QStringLiteral("股票代码窗口") && w->isVisible()) lookup = w;
+        QWidget* lookup = shownWindow("股票代码窗口");
         QVERIFY(lookup);
         QCOMPARE(lookup->pos(), QPoint(200, 30));
         lookup->close();

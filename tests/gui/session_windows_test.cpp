@@ -1,15 +1,10 @@
 #include "app/session_windows.h"
 
-#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
+#include <QMenu>
 #include <QRadioButton>
-#include <QTableView>
 #include <QToolBar>
-#include <QtTest>
 
 #include "accounts/linked_program_window.h"
 #include "app/main_actions.h"
@@ -26,34 +21,11 @@ using gui::MainWindow;
 
 namespace {
 
-QPushButton* buttonIn(QWidget* w, const char* caption) {
-    for (auto* b : w->findChildren<QPushButton*>())
-        if (b->text() == QString::fromUtf8(caption)) return b;
-    qFatal("no button %s", caption);
-}
-
-QWidget* shownWindow(const char* title) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowTitle() == QString::fromUtf8(title)) return w;
-    return nullptr;
-}
-
 // The row of a view whose column holds the text; -1 when none does.
 int rowWith(QTableView* view, int column, const QString& text) {
     for (int r = 0; r < view->model()->rowCount(); ++r)
         if (view->model()->index(r, column).data().toString() == text) return r;
     return -1;
-}
-
-void select(QTableView* view, int row) {
-    view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
-                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-void retype(QLineEdit* box, const QString& text) {
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, text);
 }
 
 }  // namespace
@@ -77,7 +49,7 @@ class SessionWindowsTest : public QObject {
     void selectCatalog(const char* code) {
         const int row = rowWith(main->catalogView(), 0, QString::fromUtf8(code));
         QVERIFY(row >= 0);
-        select(main->catalogView(), row);
+        selectRow(main->catalogView(), row);
     }
 
 private slots:
@@ -114,7 +86,7 @@ private slots:
         QTableView* detail = main->detailView();
         const int pending = rowWith(detail, 7, QStringLiteral("600519"));
         QVERIFY(pending >= 0);
-        select(detail, pending);
+        selectRow(detail, pending);
         buttonIn(main.get(), "委托记录处理")->click();
         QVERIFY(order.isVisible());
         buttonIn(&order, "确认结算")->click();
@@ -161,7 +133,8 @@ private slots:
         demo->prompter.messages.clear();
         for (const char* caption : {"设置证券类型和代码等", "读行情软件收市价", "根据交易所行情文件更新价格"})
             action(caption)->trigger();
-        for (const char* caption : {"更新价格", "看组合和盈亏", "组合优化模拟"}) buttonIn(main.get(), caption)->click();
+        for (const char* caption : {"更新价格", "看组合和盈亏", "组合优化模拟"})
+            buttonIn(main.get(), caption)->click();
         QCOMPARE(demo->prompter.messages, std::vector<std::string>(6, std::string(app::kNotYetAvailable)));
 
         demo->prompter.messages.clear();

@@ -47,27 +47,22 @@ protected:
     port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
 };
 
-TEST_F(LoginTest, NameAndPasswordMustMatchTheSameAccount) {
+TEST_F(LoginTest, NameAndHashedPasswordMustMatchTheSameAccount) {
     auto login = start();
     EXPECT_EQ(login->accountNames().size(), 3u);
     EXPECT_EQ(login->enter("张三", "pw2"), nullptr);  // 李四's password
     EXPECT_EQ(login->enter("张", "pw1"), nullptr);
     EXPECT_EQ(login->enter("张三", "PW1"), nullptr);
-    EXPECT_EQ(prompter.messages, std::vector<std::string>(3, app::Login::kWrongPassword));
+    EXPECT_EQ(login->enter("我的帐户", "x"), nullptr);  // an empty password means none
+    EXPECT_EQ(prompter.messages, std::vector<std::string>(4, app::Login::kWrongPassword));
     EXPECT_FALSE(engine.isBound(Alias::Kvt));
-    auto s = login->enter("张三", "pw1");
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->accountDir(), dir / "zs");
-    EXPECT_EQ(std::filesystem::canonical(engine.directory(Alias::Kvt)), std::filesystem::canonical(dir / "zs"));
-}
-
-TEST_F(LoginTest, StoredPasswordsAreHashedAndAnEmptyOneMeansNone) {
-    auto login = start();
     storage::Cursor z(engine.database(Alias::Curr), "z.db");
     ASSERT_TRUE(z.locate("User_name", {"张三"}));
     EXPECT_NE(z.text("User_password"), "pw1");
-    EXPECT_EQ(login->enter("我的帐户", "x"), nullptr);
-    EXPECT_NE(login->enter("我的帐户", ""), nullptr);
+    auto s = login->enter("张三", "pw1");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(std::filesystem::canonical(engine.directory(Alias::Kvt)),
+              std::filesystem::canonical(dir / "zs"));
 }
 
 TEST_F(LoginTest, ThePickedNameSurvivesARestart) {

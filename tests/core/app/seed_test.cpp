@@ -2,9 +2,6 @@
 // the demonstration book must agree with its own fund ledger and currencies.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <fstream>
-
 #include "app/program_directory.h"
 #include "storage/cursor.h"
 #include "storage/engine.h"
@@ -61,13 +58,6 @@ TEST_F(SeedTest, DemoBookMeetsItsFundLedgerAndCurrencies) {
                 EXPECT_EQ(book.number("BIRATE"), bi.number("Rate")) << book.text("CODE");
             }
     }
-}
-
-TEST_F(SeedTest, HelpFileOpensWithItsContents) {
-    std::ifstream help(dir / "prog" / "varneth.hlp");
-    std::string first;
-    std::getline(help, first);
-    EXPECT_EQ(first, "@topic contents 目录");
 }
 
 }  // namespace
