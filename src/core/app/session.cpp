@@ -17,7 +17,8 @@ Session::Session(storage::Engine& engine, std::filesystem::path programDir, std:
 Session::~Session() = default;
 
 fund::FundLedger& Session::fund() {
-    if (!fund_) fund_ = std::make_unique<fund::FundLedger>(engine_, fund::valuationOf(*holdings_), prompter_, clock_);
+    if (!fund_)
+        fund_ = std::make_unique<fund::FundLedger>(engine_, fund::valuationOf(*holdings_), prompter_, clock_);
     return *fund_;
 }
 

@@ -135,7 +135,10 @@ bool AccountBox::eventFilter(QObject* watched, QEvent* event) {
 
 LoginWindow::LoginWindow(storage::Engine& engine, std::filesystem::path programDir, port::Prompter& prompter,
                          port::Clock& clock, QWidget* parent)
-    : QWidget(parent), engine_(engine), prompter_(prompter), login_(engine, std::move(programDir), prompter, clock) {
+    : QWidget(parent),
+      engine_(engine),
+      prompter_(prompter),
+      login_(engine, std::move(programDir), prompter, clock) {
     buildControls();
     if (login_.start()) {
         QStringList names;
@@ -277,7 +280,9 @@ void LoginWindow::routeLoginWindows() {
     main_->setRoute(Route::ChangePassword, [this] { changePassword(); });
     main_->setRoute(Route::AdministerAccounts, [this] { administerAccounts(); });
     // Queued: the copy ends the login, and with it the main window that asks.
-    main_->setRoute(Route::CopyFiles, [this] { QMetaObject::invokeMethod(this, &LoginWindow::copyFiles, Qt::QueuedConnection); });
+    main_->setRoute(Route::CopyFiles, [this] {
+        QMetaObject::invokeMethod(this, &LoginWindow::copyFiles, Qt::QueuedConnection);
+    });
 }
 
 void LoginWindow::changePassword() {
@@ -288,8 +293,10 @@ void LoginWindow::changePassword() {
 
 void LoginWindow::administerAccounts() {
     accounts_ = std::make_unique<AccountWindow>(engine_, login_.programDir(), prompter_);
-    connect(accounts_.get(), &AccountWindow::loginEndRequested, this, &LoginWindow::logout, Qt::QueuedConnection);
-    connect(accounts_.get(), &AccountWindow::programEndRequested, this, &LoginWindow::close, Qt::QueuedConnection);
+    connect(accounts_.get(), &AccountWindow::loginEndRequested, this, &LoginWindow::logout,
+            Qt::QueuedConnection);
+    connect(accounts_.get(), &AccountWindow::programEndRequested, this, &LoginWindow::close,
+            Qt::QueuedConnection);
     accounts_->show();
 }
 
@@ -305,7 +312,8 @@ void LoginWindow::copyFiles() {
         raise();
         activateWindow();
     });
-    connect(copy_.get(), &FileCopyWindow::programEndRequested, this, &LoginWindow::close, Qt::QueuedConnection);
+    connect(copy_.get(), &FileCopyWindow::programEndRequested, this, &LoginWindow::close,
+            Qt::QueuedConnection);
     copy_->show();
 }
 

@@ -94,7 +94,7 @@ private:
     QPushButton* abortButton_;
     QPushButton* helpButton_;
     std::unique_ptr<app::Session> session_;
-    std::unique_ptr<MainWindow> main_;  // after the session: it goes first
+    std::unique_ptr<MainWindow> main_;         // after the session: it goes first
     std::unique_ptr<SessionWindows> windows_;  // after the main window: they go first
     // These outlive the login they were opened from.
     std::unique_ptr<AccountWindow> accounts_;

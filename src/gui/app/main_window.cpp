@@ -139,7 +139,8 @@ void MainWindow::buildToolBar() {
     auto to = [this](Route r) { return [this, r] { go(r); }; };
     tool(QStyle::SP_DialogSaveButton, "拷贝文件，和Ctrl+C相同", to(Route::CopyFiles));
     tool(QStyle::SP_FileDialogDetailedView, "设置证券类型和代码等，和F5相同", to(Route::Settings));
-    tool(QStyle::SP_ArrowRight, "管理帐户中各资金帐户之间转帐, 及投资人资金出入帐", to(Route::CapitalTransfer));
+    tool(QStyle::SP_ArrowRight, "管理帐户中各资金帐户之间转帐, 及投资人资金出入帐",
+         to(Route::CapitalTransfer));
     tool(QStyle::SP_DirHomeIcon, "一步进入基金管理窗口", to(Route::FundManagement));
     // The hint promises the key; no menu entry carries it.
     tool(QStyle::SP_BrowserReload, "更新价格，和F8相同", to(Route::UpdatePrices))
@@ -236,7 +237,8 @@ void MainWindow::orderWindow() {
 }
 
 void MainWindow::administerAccounts() {
-    if (app::mayAdministerAccounts(session_.accountName(), session_.prompter())) go(Route::AdministerAccounts);
+    if (app::mayAdministerAccounts(session_.accountName(), session_.prompter()))
+        go(Route::AdministerAccounts);
 }
 
 void MainWindow::go(Route route) {

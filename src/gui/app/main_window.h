@@ -55,7 +55,9 @@ public:
         Optimiser,
         Count
     };
-    void setRoute(Route route, std::function<void()> open) { routes_[static_cast<int>(route)] = std::move(open); }
+    void setRoute(Route route, std::function<void()> open) {
+        routes_[static_cast<int>(route)] = std::move(open);
+    }
     void setOrderWindowOpener(std::function<void(const ledger::DetailRow&)> open) {
         openOrderWindow_ = std::move(open);
     }

@@ -93,15 +93,15 @@ void SessionWindows::updatePrices() {
 
 void SessionWindows::openPerformance() {
     if (!performance_)
-        performance_ = std::make_unique<PerformanceWindow>(session_.engine(), session_.prompter(), session_.clock(),
-                                                           session_.programDir(), &main_);
+        performance_ = std::make_unique<PerformanceWindow>(session_.engine(), session_.prompter(),
+                                                           session_.clock(), session_.programDir(), &main_);
     performance_->exec();
 }
 
 void SessionWindows::openCapitalTransfer() {
     if (!transferWindow_) {
-        transfer_ = std::make_unique<ledger::CapitalTransfer>(session_.engine(), session_.lookups(), session_.fund(),
-                                                              session_.prompter(), session_.clock());
+        transfer_ = std::make_unique<ledger::CapitalTransfer>(
+            session_.engine(), session_.lookups(), session_.fund(), session_.prompter(), session_.clock());
         transferWindow_ = std::make_unique<CapitalTransferWindow>(*transfer_, session_.prompter());
     }
     bringUp(*transferWindow_);

@@ -54,7 +54,7 @@ private:
     std::unique_ptr<PerformanceWindow> performance_;  // made once, shown again afterwards
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
-    QPointer<CorporateActionsWindow> corporateActions_;  // a fresh one for each use
+    QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use
 };
 
 }  // namespace varneth::gui
