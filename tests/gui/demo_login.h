@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -70,4 +74,16 @@ inline void selectRow(QTableView* view, int row) {
 
 inline QString cellOf(const QTableView* view, int row, int column) {
     return view->model()->index(row, column).data().toString();
+}
+
+// The menu entry of a window with the caption; a test that names an entry the window lacks stops there.
+inline QAction* menuEntry(QWidget* w, const char* caption) {
+    for (auto* a : w->findChildren<QAction*>())
+        if (a->text() == QString::fromUtf8(caption) && !a->menu()) return a;
+    qFatal("no entry %s", caption);
+}
+
+// The main window's display choice i (0 by code, 1 by cash account, 2 unconfirmed orders).
+inline QRadioButton* displayChoice(QWidget* main, int i) {
+    return main->findChild<QGroupBox*>("displayChoice")->findChildren<QRadioButton*>().at(i);
 }

@@ -127,7 +127,7 @@ private slots:
 
         logIn("张三", "pw1");
         QSignalSpy closed(window.get(), &LoginWindow::closed);
-        menuEntry("退出系统")->trigger();
+        menuEntry(window->mainWindow(), "退出系统")->trigger();
         QTRY_COMPARE(closed.count(), 1);
         QVERIFY(window->mainWindow() == nullptr && !window->isVisible() && !engine->isBound(Alias::Kvt));
         QVERIFY(prompter->messages.empty());
@@ -143,11 +143,11 @@ private slots:
                 d->reject();
             }
         });
-        menuEntry("改口令")->trigger();
+        menuEntry(window->mainWindow(), "改口令")->trigger();
         QVERIFY(passwordShown);
         QVERIFY(window->mainWindow() != nullptr);
 
-        menuEntry("拷贝文件")->trigger();
+        menuEntry(window->mainWindow(), "拷贝文件")->trigger();
         QTRY_VERIFY(window->mainWindow() == nullptr);
         QVERIFY(window->isVisible() && !engine->isBound(Alias::Kvt));
         QWidget* copy = shownWindow("Form_copy 文件拷贝");
@@ -180,11 +180,6 @@ private slots:
     }
 
 private:
-    QAction* menuEntry(const char* caption) const {
-        for (auto* a : window->mainWindow()->findChildren<QAction*>())
-            if (a->text() == QString::fromUtf8(caption)) return a;
-        qFatal("no entry %s", caption);
-    }
     gui::AccountBox* accountBox() const { return window->findChild<gui::AccountBox*>("accountBox"); }
     gui::PasswordEdit* passwordBox() const { return window->findChild<gui::PasswordEdit*>("passwordBox"); }
     // Chinese comes through an input method, not as key presses.

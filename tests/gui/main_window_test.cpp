@@ -48,10 +48,10 @@ private slots:
     void opensWithItsCaptionAndEveryKeyDoesOneThing() {
         open("示范帐户");
         QCOMPARE(window->windowTitle(), QStringLiteral("资产管理主窗口，管理帐户名：示范帐户"));
-        QCOMPARE(choice(0)->text(), QStringLiteral("按股票代码列目录"));
-        QCOMPARE(choice(1)->text(), QStringLiteral("按券商和资金帐户列目录"));
-        QCOMPARE(choice(2)->text(), QStringLiteral("下面显示委托未确认记录"));
-        QVERIFY(choice(0)->isChecked());
+        QCOMPARE(displayChoice(window.get(), 0)->text(), QStringLiteral("按股票代码列目录"));
+        QCOMPARE(displayChoice(window.get(), 1)->text(), QStringLiteral("按券商和资金帐户列目录"));
+        QCOMPARE(displayChoice(window.get(), 2)->text(), QStringLiteral("下面显示委托未确认记录"));
+        QVERIFY(displayChoice(window.get(), 0)->isChecked());
         QSet<QString> taken;
         for (auto* a : window->findChildren<QAction*>()) {
             if (a->shortcut().isEmpty()) continue;
@@ -92,26 +92,26 @@ private slots:
         QCOMPARE(detail->model()->rowCount(), 1);
         QCOMPARE(cellOf(detail, 0, 7), QStringLiteral("600036"));
 
-        choice(1)->click();
+        displayChoice(window.get(), 1)->click();
         QCOMPARE(header(catalog, 0), QStringLiteral("券商代码"));
         QCOMPARE(header(catalog, 1), QStringLiteral("资金账号"));
         QCOMPARE(catalog->model()->columnCount(), 3);
         QCOMPARE(catalog->model()->rowCount(), 5);
         QCOMPARE(detail->model()->rowCount(), 10);  // every open row of htzq 10086601
 
-        choice(2)->click();
+        displayChoice(window.get(), 2)->click();
         QCOMPARE(header(catalog, 0), QStringLiteral("券商代码"));
         QCOMPARE(detail->model()->rowCount(), 1);
         QCOMPARE(cellOf(detail, 0, 0), QStringLiteral("26120414301"));
         selectRow(catalog, 2);  // independent of the catalog now
         QCOMPARE(detail->model()->rowCount(), 1);
 
-        choice(0)->click();
+        displayChoice(window.get(), 0)->click();
         QCOMPARE(header(catalog, 0), QStringLiteral("代码"));
         QCOMPARE(catalog->model()->columnCount(), 8);
         // Another window rebuilding the views keeps the buttons in step.
         window->views().setDisplayChoice(1);
-        QVERIFY(choice(1)->isChecked());
+        QVERIFY(displayChoice(window.get(), 1)->isChecked());
         QCOMPARE(header(catalog, 1), QStringLiteral("资金账号"));
         QVERIFY(demo->prompter.messages.empty());
     }
@@ -120,7 +120,7 @@ private slots:
         open("示范帐户");
         std::vector<ledger::DetailRow> opened;
         window->setOrderWindowOpener([&](const ledger::DetailRow& r) { opened.push_back(r); });
-        choice(2)->click();
+        displayChoice(window.get(), 2)->click();
         buttonIn(window.get(), "委托记录处理")->click();
         QCOMPARE(opened.size(), std::size_t{1});
         QCOMPARE(opened[0].wth, std::string("26120414301"));
@@ -134,7 +134,7 @@ private slots:
         buttonIn(window.get(), "委托记录处理")->click();
         QCOMPARE(demo->prompter.messages, std::vector<std::string>{std::string(app::kEmptyDetail)});
         QCOMPARE(opened.size(), std::size_t{1});
-        QVERIFY(choice(0)->isChecked());
+        QVERIFY(displayChoice(window.get(), 0)->isChecked());
         QCOMPARE(header(window->catalogView(), 0), QStringLiteral("代码"));
         QCOMPARE(window->detailView()->model()->rowCount(), 1);
     }
@@ -142,21 +142,21 @@ private slots:
     void entriesWithoutAWindowSaySoAndTheRestSayTheirOwn() {
         open("示范帐户");
         window->findChild<QToolBar*>("tools")->actions().at(5)->trigger();
-        action("添加删除管理帐户")->trigger();
+        menuEntry(window.get(), "添加删除管理帐户")->trigger();
         QCOMPARE(demo->prompter.messages,
                  (std::vector<std::string>{std::string(app::kButtonNotes),
                                            std::string(app::kAdministrationRefused)}));
         demo->prompter.messages.clear();
         NoPrograms none;
         window->setLauncher(none);
-        action("用写字板编辑业绩报告")->trigger();
+        menuEntry(window.get(), "用写字板编辑业绩报告")->trigger();
         QCOMPARE(demo->prompter.messages, (std::vector<std::string>{std::string(app::kWordPadNotice),
                                                                     std::string(app::kWordPadMissing)}));
     }
 
     void myAccountMayAdministerAccounts() {
         open("我的帐户");
-        action("添加删除管理帐户")->trigger();
+        menuEntry(window.get(), "添加删除管理帐户")->trigger();
         QCOMPARE(demo->prompter.messages, kLater);  // let through to a window this test does not route
     }
 
@@ -170,14 +170,6 @@ private:
                 v->model(), QAbstractItemModelTester::FailureReportingMode::QtTest));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-    QAction* action(const char* caption) const {
-        for (auto* a : window->findChildren<QAction*>())
-            if (a->text() == QString::fromUtf8(caption) && !a->menu()) return a;
-        qFatal("no entry %s", caption);
-    }
-    QRadioButton* choice(int i) const {
-        return window->findChild<QGroupBox*>("displayChoice")->findChildren<QRadioButton*>().at(i);
     }
 };
 

@@ -38,14 +38,6 @@ class SessionWindowsTest : public QObject {
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<gui::SessionWindows> windows;
 
-    QAction* action(const char* caption) const {
-        for (auto* a : main->findChildren<QAction*>())
-            if (a->text() == QString::fromUtf8(caption) && !a->menu()) return a;
-        qFatal("no entry %s", caption);
-    }
-    QRadioButton* choice(int i) const {
-        return main->findChild<QGroupBox*>("displayChoice")->findChildren<QRadioButton*>().at(i);
-    }
     void selectCatalog(const char* code) {
         const int row = rowWith(main->catalogView(), 0, QString::fromUtf8(code));
         QVERIFY(row >= 0);
@@ -82,7 +74,7 @@ private slots:
         QVERIFY(!order.isVisible());
 
         // The new order waits among the unconfirmed ones until it is confirmed.
-        choice(2)->click();
+        displayChoice(main.get(), 2)->click();
         QTableView* detail = main->detailView();
         const int pending = rowWith(detail, 7, QStringLiteral("600519"));
         QVERIFY(pending >= 0);
@@ -93,7 +85,7 @@ private slots:
         QCOMPARE(demo->prompter.messages.back(), std::string(ledger::Settlement::kSettled));
         QCOMPARE(rowWith(detail, 7, QStringLiteral("600519")), -1);
 
-        choice(0)->click();
+        displayChoice(main.get(), 0)->click();
         const int row = rowWith(main->catalogView(), 0, QStringLiteral("600519"));
         QCOMPARE(main->catalogView()->model()->index(row, 2).data().toDouble(), 300.0);
     }
@@ -108,12 +100,12 @@ private slots:
 
         buttonIn(main.get(), "基金计算管理")->click();
         QVERIFY(windows->fundWindow().isVisible());
-        action("设置链接程序名和路径")->trigger();
+        menuEntry(main.get(), "设置链接程序名和路径")->trigger();
         QVERIFY(windows->linkedPrograms().isVisible());
-        action("资金转帐")->trigger();
+        menuEntry(main.get(), "资金转帐")->trigger();
         QVERIFY(shownWindow("资金转帐"));
         for (int use = 0; use < 2; ++use) {  // a fresh window each time; the closed one is gone
-            action("分红配股处理")->trigger();
+            menuEntry(main.get(), "分红配股处理")->trigger();
             QWidget* actions = shownWindow("送股，配股和派发红利处理");
             QVERIFY(actions);
             actions->close();
@@ -132,7 +124,7 @@ private slots:
 
         demo->prompter.messages.clear();
         for (const char* caption : {"设置证券类型和代码等", "读行情软件收市价", "根据交易所行情文件更新价格"})
-            action(caption)->trigger();
+            menuEntry(main.get(), caption)->trigger();
         for (const char* caption : {"更新价格", "看组合和盈亏", "组合优化模拟"})
             buttonIn(main.get(), caption)->click();
         QCOMPARE(demo->prompter.messages, std::vector<std::string>(6, std::string(app::kNotYetAvailable)));
