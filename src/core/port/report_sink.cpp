@@ -9,9 +9,8 @@ void MemoryReport::line(std::string_view text) {
 
 std::string MemoryReport::text() const {
     std::string out;
-    for (std::size_t p = 0; p < pages.size(); ++p) {
-        if (p > 0) out += "\f\n";
-        for (const auto& l : pages[p]) {
+    for (const auto& page : pages) {
+        for (const auto& l : page) {
             out += l;
             out += '\n';
         }
@@ -21,9 +20,13 @@ std::string MemoryReport::text() const {
 
 TextFileReport::TextFileReport(std::filesystem::path file) : file_(std::move(file)) {}
 
-void TextFileReport::line(std::string_view text) { pages_.line(text); }
+void TextFileReport::line(std::string_view text) {
+    pages_.line(text);
+}
 
-void TextFileReport::newPage() { pages_.newPage(); }
+void TextFileReport::newPage() {
+    pages_.newPage();
+}
 
 bool TextFileReport::finish() {
     // Written whole at the end so that a failed report never leaves half a file behind.

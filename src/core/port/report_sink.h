@@ -26,11 +26,12 @@ public:
     void newPage() override { pages.emplace_back(); }
     bool finish() override { return true; }
     std::vector<std::vector<std::string>> pages;
-    // The pages as one text: lines end with "\n", pages are separated by a form feed line.
+    // The pages as one text, every line ending with "\n": a report's own page layout (its closing
+    // blank lines) separates the pages, as on paper.
     std::string text() const;
 };
 
-// Writes a UTF-8 text file; pages are separated by a form feed.
+// Writes the report's lines to a UTF-8 text file, page after page.
 class TextFileReport : public ReportSink {
 public:
     explicit TextFileReport(std::filesystem::path file);
