@@ -149,7 +149,6 @@ QWidget* PerformanceWindow::buildResults() {
         "总帐户业绩（即开放基金价格,按折扣后的总资产算; 本窗口数据来自基金业绩计算窗口所示文件)"));
     auto* grid = new QGridLayout(group);
     index1Name_ = new QLabel;
-    grid->addWidget(index1Name_, 0, 0);
     const char* captions[4][3] = {{Performance::kStartIndex, Performance::kEndIndex, Performance::kRate},
                                   {Performance::kIndex2, Performance::kEndIndex, Performance::kRate},
                                   {Performance::kStartPrice, Performance::kEndPrice, Performance::kRate},
@@ -158,11 +157,20 @@ QWidget* PerformanceWindow::buildResults() {
         for (int c = 0; c < 3; ++c) {
             auto* caption = new QLabel(QString::fromUtf8(captions[r][c]));
             caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            grid->addWidget(caption, r + 1, 2 * c);
+            if (r == 0 && c == 0) {
+                // The first index's name stands before its caption, as the second's is part of it.
+                auto* named = new QHBoxLayout;
+                named->addStretch(1);
+                named->addWidget(index1Name_);
+                named->addWidget(caption);
+                grid->addLayout(named, r, 2 * c);
+            } else {
+                grid->addWidget(caption, r, 2 * c);
+            }
             auto* value = new QLabel;
             value->setMinimumWidth(80);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            grid->addWidget(value, r + 1, 2 * c + 1);
+            grid->addWidget(value, r, 2 * c + 1);
             results_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = value;
         }
     return group;
