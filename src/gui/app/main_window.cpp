@@ -96,26 +96,24 @@ void MainWindow::buildMenus() {
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    auto to = [this](Route r) { return [this, r] { go(r); }; };
-
     QMenu* system = menuBar()->addMenu(QStringLiteral("系统管理"));
     entry(system, "退出系统", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { emit quitRequested(); });
-    entry(system, "改口令", QKeySequence(Qt::CTRL | Qt::Key_S), to(Route::ChangePassword));
+    entry(system, "改口令", QKeySequence(Qt::CTRL | Qt::Key_S), routeTo(Route::ChangePassword));
     entry(system, "添加删除管理帐户", QKeySequence(Qt::CTRL | Qt::Key_A), [this] { administerAccounts(); });
-    entry(system, "拷贝文件", QKeySequence(Qt::CTRL | Qt::Key_C), to(Route::CopyFiles));
+    entry(system, "拷贝文件", QKeySequence(Qt::CTRL | Qt::Key_C), routeTo(Route::CopyFiles));
     entry(system, "用写字板编辑业绩报告", QKeySequence(Qt::CTRL | Qt::Key_E),
           [this] { app::editReportInWordPad(*launcher_, session_.prompter()); });
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral(" 设置和更新 "));
-    entry(settings, "设置证券类型和代码等", QKeySequence(Qt::Key_F5), to(Route::Settings));
-    entry(settings, "设置链接程序名和路径", QKeySequence(Qt::Key_F6), to(Route::LinkedProgramSettings));
-    entry(settings, "读行情软件收市价", QKeySequence(Qt::Key_F9), to(Route::ReadQuotes));
-    entry(settings, "根据交易所行情文件更新价格", QKeySequence(Qt::Key_F7), to(Route::ExchangeQuotes));
+    entry(settings, "设置证券类型和代码等", QKeySequence(Qt::Key_F5), routeTo(Route::Settings));
+    entry(settings, "设置链接程序名和路径", QKeySequence(Qt::Key_F6), routeTo(Route::LinkedProgramSettings));
+    entry(settings, "读行情软件收市价", QKeySequence(Qt::Key_F9), routeTo(Route::ReadQuotes));
+    entry(settings, "根据交易所行情文件更新价格", QKeySequence(Qt::Key_F7), routeTo(Route::ExchangeQuotes));
 
     // F9 belongs to the price update above, the first in menu order: one key, one thing.
     QMenu* transfers = menuBar()->addMenu(QStringLiteral("资金转帐等 "));
-    entry(transfers, "资金转帐", QKeySequence(), to(Route::CapitalTransfer));
-    entry(transfers, "分红配股处理", QKeySequence(Qt::Key_F11), to(Route::CorporateActions));
+    entry(transfers, "资金转帐", QKeySequence(), routeTo(Route::CapitalTransfer));
+    entry(transfers, "分红配股处理", QKeySequence(Qt::Key_F11), routeTo(Route::CorporateActions));
 
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("帮助"));
     entry(helpMenu, "关于本软件", QKeySequence(), [this] { about(); });
@@ -136,14 +134,13 @@ void MainWindow::buildToolBar() {
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    auto to = [this](Route r) { return [this, r] { go(r); }; };
-    tool(QStyle::SP_DialogSaveButton, "拷贝文件，和Ctrl+C相同", to(Route::CopyFiles));
-    tool(QStyle::SP_FileDialogDetailedView, "设置证券类型和代码等，和F5相同", to(Route::Settings));
+    tool(QStyle::SP_DialogSaveButton, "拷贝文件，和Ctrl+C相同", routeTo(Route::CopyFiles));
+    tool(QStyle::SP_FileDialogDetailedView, "设置证券类型和代码等，和F5相同", routeTo(Route::Settings));
     tool(QStyle::SP_ArrowRight, "管理帐户中各资金帐户之间转帐, 及投资人资金出入帐",
-         to(Route::CapitalTransfer));
-    tool(QStyle::SP_DirHomeIcon, "一步进入基金管理窗口", to(Route::FundManagement));
+         routeTo(Route::CapitalTransfer));
+    tool(QStyle::SP_DirHomeIcon, "一步进入基金管理窗口", routeTo(Route::FundManagement));
     // The hint promises the key; no menu entry carries it.
-    tool(QStyle::SP_BrowserReload, "更新价格，和F8相同", to(Route::UpdatePrices))
+    tool(QStyle::SP_BrowserReload, "更新价格，和F8相同", routeTo(Route::UpdatePrices))
         ->setShortcut(QKeySequence(Qt::Key_F8));
     tool(QStyle::SP_MessageBoxQuestion, "按钮说明", [this] { say(app::kButtonNotes); });
 }
@@ -178,16 +175,16 @@ QWidget* MainWindow::buildSidePanel() {
         buttons->addWidget(b, n / 2, n % 2);
         ++n;
     };
-    auto to = [this](Route r) { return [this, r] { go(r); }; };
-    button("更新价格", "可读取行情软件K线数据,要先设置路径", to(Route::ReadQuotes));
-    button("看组合和盈亏", "看各种投资比例,盈亏统计;便于控制风险,总结教训", to(Route::PortfolioStatistics));
-    button("看业绩比较", "看基金价格走势,并和深沪指数比较", to(Route::Performance));
-    button("基金计算管理", "进入资金进出,业绩变化窗口,可进而进入基金管理模块", to(Route::Fund));
-    button("持仓编辑", "手工建立或修改股票和现金余额文件", to(Route::HoldingsEditor));
+    button("更新价格", "可读取行情软件K线数据,要先设置路径", routeTo(Route::ReadQuotes));
+    button("看组合和盈亏", "看各种投资比例,盈亏统计;便于控制风险,总结教训",
+           routeTo(Route::PortfolioStatistics));
+    button("看业绩比较", "看基金价格走势,并和深沪指数比较", routeTo(Route::Performance));
+    button("基金计算管理", "进入资金进出,业绩变化窗口,可进而进入基金管理模块", routeTo(Route::Fund));
+    button("持仓编辑", "手工建立或修改股票和现金余额文件", routeTo(Route::HoldingsEditor));
     button("委托记录处理", "手工记录交易记录,并自动结算资金", [this] { orderWindow(); });
     button("软件链接", "有委托系统可用此按钮,但需先用F6进入设置窗口, 设置程序路径和名称。详见帮助系统.",
-           to(Route::StartLinkedProgram));
-    button("组合优化模拟", "根据概率预测优化投资组合，可以做风险投资模拟游戏", to(Route::Optimiser));
+           routeTo(Route::StartLinkedProgram));
+    button("组合优化模拟", "根据概率预测优化投资组合，可以做风险投资模拟游戏", routeTo(Route::Optimiser));
     button("帮助", nullptr, [this] { help(QStringLiteral("mainform")); });
     button("退出系统", nullptr, [this] { emit logoutRequested(); });
     column->addLayout(buttons);
@@ -239,6 +236,10 @@ void MainWindow::orderWindow() {
 void MainWindow::administerAccounts() {
     if (app::mayAdministerAccounts(session_.accountName(), session_.prompter()))
         go(Route::AdministerAccounts);
+}
+
+std::function<void()> MainWindow::routeTo(Route route) {
+    return [this, route] { go(route); };
 }
 
 void MainWindow::go(Route route) {

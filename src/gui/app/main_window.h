@@ -81,6 +81,7 @@ private:
     void orderWindow();
     void administerAccounts();
     void go(Route route);
+    std::function<void()> routeTo(Route route);
     void say(std::string_view text);
     void help(const QString& keyword);
     void helpContents();

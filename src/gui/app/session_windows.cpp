@@ -1,8 +1,5 @@
 #include "app/session_windows.h"
 
-#include <QApplication>
-#include <QCursor>
-
 #include "accounts/linked_program_window.h"
 #include "app/main_window.h"
 #include "fund/fund_window.h"
@@ -12,6 +9,7 @@
 #include "ledger/new_cash_account_window.h"
 #include "ledger/order_window.h"
 #include "stats/performance_window.h"
+#include "ui/wait_cursor.h"
 
 namespace varneth::gui {
 
@@ -85,9 +83,10 @@ void SessionWindows::openFund() {
 
 // The price tool button: today's fund price, then the views over the revalued book.
 void SessionWindows::updatePrices() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    session_.fund().recompute();
-    QApplication::restoreOverrideCursor();
+    {
+        const ui::WaitCursor wait;
+        session_.fund().recompute();
+    }
     main_.views().reopen();
 }
 

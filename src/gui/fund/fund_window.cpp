@@ -15,32 +15,33 @@
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/report_printer.h"
+#include "ui/wait_cursor.h"
 
 namespace varneth::gui {
 
 namespace {
 
 std::vector<ui::GridColumn> fundColumns(const QString& firstIndex) {
-    return {{"DT", QStringLiteral("日期")},        {"Num", QStringLiteral("流水号")},
-            {"PYCODE", QStringLiteral("代码")},    {"NAME", QStringLiteral("名称")},
-            {"QSDM", QStringLiteral("券商代码")},  {"ZJZH", QStringLiteral("资金帐号")},
-            {"INPUT", QStringLiteral("投入金额")}, {"XABC", QStringLiteral("投资类型")},
-            {"UNIT", QStringLiteral("基金单位")},  {"FUND", QStringLiteral("折扣总值")},
-            {"INC", QStringLiteral("增值率")},     {"PRICE", QStringLiteral("基金价格")},
-            {"SZ", firstIndex},                    {"SHZ", QStringLiteral("沪指")},
-            {"DMONEY", QStringLiteral("可取资金")}, {"CZXH", QStringLiteral("撤资序号")},
-            {"NOTE", QStringLiteral("注释")},      {"B1", QStringLiteral("标记")},
+    return {{"DT", QStringLiteral("日期")},
+            {"Num", QStringLiteral("流水号")},
+            {"PYCODE", QStringLiteral("代码")},
+            {"NAME", QStringLiteral("名称")},
+            {"QSDM", QStringLiteral("券商代码")},
+            {"ZJZH", QStringLiteral("资金帐号")},
+            {"INPUT", QStringLiteral("投入金额")},
+            {"XABC", QStringLiteral("投资类型")},
+            {"UNIT", QStringLiteral("基金单位")},
+            {"FUND", QStringLiteral("折扣总值")},
+            {"INC", QStringLiteral("增值率")},
+            {"PRICE", QStringLiteral("基金价格")},
+            {"SZ", firstIndex},
+            {"SHZ", QStringLiteral("沪指")},
+            {"DMONEY", QStringLiteral("可取资金")},
+            {"CZXH", QStringLiteral("撤资序号")},
+            {"NOTE", QStringLiteral("注释")},
+            {"B1", QStringLiteral("标记")},
             {"L_PRICE", QStringLiteral("最终价")}};
 }
-
-// The hourglass for as long as a pass runs.
-class Hourglass {
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 }  // namespace
 
@@ -93,7 +94,8 @@ QWidget* FundWindow::buildButtons() {
         row->addWidget(b);
         connect(b, &QPushButton::clicked, this, action);
     };
-    add(first, "重算基金价格", "从光标起始处开始计算,不足10个记录则从倒数第10个记录计算", &FundWindow::recompute);
+    add(first, "重算基金价格", "从光标起始处开始计算,不足10个记录则从倒数第10个记录计算",
+        &FundWindow::recompute);
     add(first, "压缩文件", "合并连续的来自市场的赢利(或亏损)的记录", &FundWindow::compress);
     add(first, "基金管理", "用于基金管理提成结算,打印单据报告等", &FundWindow::management);
     add(first, "打印报告", "从光标起始处开始打印, 光标位于底部则打印最后一页", &FundWindow::printReport);
@@ -122,15 +124,16 @@ QWidget* FundWindow::buildRecordGroup() {
 void FundWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Dates already show as yyyy-mm-dd; a window restored by the window system is not shown anew.
-    if (!event->spontaneous()) guarded([this] {
-        Hourglass wait;
-        fund_.show();
-    });
+    if (!event->spontaneous())
+        guarded([this] {
+            const ui::WaitCursor wait;
+            fund_.show();
+        });
 }
 
 void FundWindow::recompute() {
     guarded([this] {
-        Hourglass wait;
+        const ui::WaitCursor wait;
         fund_.recompute();
     });
 }
@@ -142,7 +145,7 @@ void FundWindow::compress() {
 void FundWindow::management() {
     // The button brings the prices up to date before it opens the investors' window.
     guarded([this] {
-        Hourglass wait;
+        const ui::WaitCursor wait;
         fund_.show();
     });
     prompter_.message(fund::FundLedger::kManagementLater);

@@ -18,6 +18,7 @@
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/report_printer.h"
+#include "ui/wait_cursor.h"
 
 namespace varneth::gui {
 
@@ -41,15 +42,6 @@ std::vector<ui::GridColumn> ledgerColumns() {
     for (const auto& [field, title] : columns) out.push_back({field, QString::fromUtf8(title)});
     return out;
 }
-
-// The hourglass over a long action, however it ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -178,7 +170,7 @@ void HoldingsEditorWindow::chooseView(Holdings::View view) {
 }
 
 void HoldingsEditorWindow::valuate() {
-    WaitCursor hourglass;
+    const ui::WaitCursor hourglass;
     guarded([this] { holdings_.up_calc(); });
 }
 

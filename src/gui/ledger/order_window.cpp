@@ -22,6 +22,7 @@
 #include "reference/code_lookup_window.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
+#include "ui/wait_cursor.h"
 
 namespace varneth::gui {
 
@@ -40,14 +41,6 @@ void setList(QComboBox* box, const std::vector<std::string>& items, const std::s
     for (const auto& i : items) box->addItem(q(i));
     box->setEditText(q(text));
 }
-
-// The hourglass while an action runs, however it ends.
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QComboBox* editableList() {
     auto* box = new QComboBox;
@@ -305,7 +298,7 @@ void OrderWindow::run(F&& change) {
 void OrderWindow::act(bool (OrderWindow::*action)()) {
     bool closes = false;
     run([&] {
-        const WaitCursor wait;
+        const ui::WaitCursor wait;
         closes = (this->*action)();
     });
     if (closes) close();
