@@ -75,6 +75,11 @@ struct Command {
     std::vector<OptionSpec> options;
     bool needsLogin = true;
     std::function<int(Context&)> run;
+    // How the command's action holds the databases: most may write, so they take the write lock
+    // first; a few only read (they also serve a read-only directory); whole-file copies run
+    // outside any action.
+    enum class Access { Write, Read, Files };
+    Access access = Access::Write;
 
     const OptionSpec* findOption(std::string_view name) const;
 };

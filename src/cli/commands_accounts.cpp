@@ -60,13 +60,19 @@ int add(Context& ctx, app::Login& login) {
                                                                                                          : 1;
 }
 
-// The deleted account's own password, given as --password, is what the window asks; nobody logs in.
+// As the window: reached only from "我的帐户", and it asks the deleted account's own password.
 int remove(Context& ctx, app::Login& login) {
-    allowOnly(ctx, {"name"});
+    allowOnly(ctx, {"name", "its-password"});
     const std::string name = required(ctx, "name");
-    if (!login.start()) return 1;
+    const std::string itsPassword = required(ctx, "its-password");
+    auto session = logIn(ctx, login);
+    if (!session) return 1;
+    if (!AccountAdmin::mayAdminister(session->accountName())) {
+        ctx.prompter.message(AccountAdmin::kOnlyMyAccount);
+        return 1;
+    }
     AccountAdmin admin(ctx.engine, login.programDir(), ctx.prompter);
-    return admin.remove(name, ctx.call.global.password.value_or("")) == AccountAdmin::Deleted::Done ? 0 : 1;
+    return admin.remove(name, itsPassword) == AccountAdmin::Deleted::Done ? 0 : 1;
 }
 
 int passwd(Context& ctx, app::Login& login) {
@@ -110,11 +116,16 @@ int backup(Context& ctx) {
 std::vector<Command> accountCommands() {
     return {
         {"account",
-         "add --name 名称 --subdir 子目录 [--new-password 口令] | delete --name 名称 --password 口令 | "
+         "add --name 名称 --subdir 子目录 [--new-password 口令] | delete --name 名称 --its-password 口令 | "
          "passwd --old 旧口令 --new 新口令",
          1,
          1,
-         {{"name", true}, {"subdir", true}, {"new-password", true}, {"old", true}, {"new", true}},
+         {{"name", true},
+          {"subdir", true},
+          {"new-password", true},
+          {"its-password", true},
+          {"old", true},
+          {"new", true}},
          false,
          account},
         {"backup",
@@ -123,7 +134,8 @@ std::vector<Command> accountCommands() {
          1,
          {{"shared", false}, {"no-account", false}, {"target", true}},
          true,
-         backup},
+         backup,
+         Command::Access::Files},
     };
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "app/program_directory.h"
@@ -14,6 +15,7 @@
 #include "storage/error.h"
 #include "storage/names.h"
 #include "storage/query.h"
+#include "text/gbk.h"
 
 namespace varneth::cli {
 
@@ -22,6 +24,8 @@ using storage::Alias;
 namespace {
 
 constexpr const char* kOnlyQueries = "只能执行查询语句";
+constexpr const char* kAccountsOnlyByAdmin = "管理帐户清单只能通过帐户管理修改。";
+constexpr const char* kNotUtf8 = "文件不是UTF-8编码；如为GBK编码请加 --encoding gbk";
 
 // Skips blanks, SQL comments and, with `semicolons`, statement separators.
 std::size_t skipBlanks(std::string_view s, std::size_t i, bool semicolons) {
@@ -92,13 +96,44 @@ int exportTable(Context& ctx) {
     return 0;
 }
 
+// The whole file, or nothing when it cannot be read (a directory, no permission, a read error).
+std::optional<std::string> readWhole(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    try {
+        std::ostringstream all;
+        all << in.rdbuf();
+        if (in.bad()) return std::nullopt;
+        return all.str();
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;
+    }
+}
+
 int importTable(Context& ctx) {
     const std::string& name = ctx.arg(0);
-    std::ifstream in(ctx.arg(1), std::ios::binary);
-    if (!in) {
+    if (storage::sameName(name, "z.db")) {
+        ctx.prompter.message(kAccountsOnlyByAdmin);
+        return 1;
+    }
+    const auto encoding = ctx.option("encoding");
+    if (encoding && storage::lowerName(*encoding) != "gbk")
+        throw UsageError("--encoding 只能是 gbk：" + *encoding, ctx.call.command);
+    auto text = readWhole(ctx.arg(1));
+    if (!text) {
         ctx.prompter.message("无法打开文件：" + ctx.arg(1));
         return 1;
     }
+    // Chinese spreadsheets save CSV in GBK; read as UTF-8 it would store mojibake.
+    if (encoding) {
+        *text = text::gbkToUtf8(*text);
+    } else if (!text::isValidUtf8(*text)) {
+        ctx.prompter.message(kNotUtf8);
+        return 1;
+    }
+    std::istringstream in(std::move(*text));
     storage::importCsv(ctx.engine.databaseFor(name), name, in);
     return 0;
 }
@@ -139,11 +174,11 @@ int login(Context& ctx) {
 std::vector<Command> baseCommands() {
     return {
         {"init", "DIR [--bare]", 1, 1, {{"bare", false}}, false, init},
-        {"tables", "", 0, 0, {}, true, tables},
-        {"export", "TABLE [--order NAME]", 1, 1, {{"order", true}}, true, exportTable},
-        {"import", "TABLE FILE.csv", 2, 2, {}, true, importTable},
-        {"sql", "\"SELECT …\" [--alias kvt|curr]", 1, 1, {{"alias", true}}, true, sql},
-        {"login", "", 0, 0, {}, true, login},
+        {"tables", "", 0, 0, {}, true, tables, Command::Access::Read},
+        {"export", "TABLE [--order NAME]", 1, 1, {{"order", true}}, true, exportTable, Command::Access::Read},
+        {"import", "TABLE FILE.csv [--encoding gbk]", 2, 2, {{"encoding", true}}, true, importTable},
+        {"sql", "\"SELECT …\" [--alias kvt|curr]", 1, 1, {{"alias", true}}, true, sql, Command::Access::Read},
+        {"login", "", 0, 0, {}, true, login, Command::Access::Read},
     };
 }
 

@@ -36,7 +36,7 @@ public:
     ReportFile(const std::string& file, port::Prompter& prompter) : TextFileReport(file), prompter_(prompter) {}
     bool finish() override {
         if (TextFileReport::finish()) return true;
-        prompter_.message("无法写入报告文件：" + file().string());
+        prompter_.message(port::cannotWrite(file()));
         return false;
     }
 

@@ -45,7 +45,7 @@ int report(Context& ctx) {
         ctx.out << file.string() << '\n';
         return 0;
     }
-    if (!file.empty()) ctx.prompter.message("不能写入文件：" + file.string());
+    if (!file.empty()) ctx.prompter.message(port::cannotWrite(file));
     return 1;
 }
 

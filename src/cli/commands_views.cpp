@@ -70,7 +70,8 @@ std::vector<Command> viewCommands() {
          1,
          {{"code", true}, {"qsdm", true}, {"zjzh", true}},
          true,
-         view},
+         view,
+         Command::Access::Read},
     };
 }
 

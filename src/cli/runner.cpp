@@ -7,7 +7,9 @@
 #include "cli_prompter.h"
 #include "command.h"
 #include "command_line.h"
+#include "port/report_sink.h"
 #include "storage/engine.h"
+#include "text/gbk.h"
 
 namespace varneth::cli {
 
@@ -30,9 +32,23 @@ int runLoggedIn(const Invocation& call, storage::Engine& engine, port::Prompter&
     std::string name = call.global.account ? *call.global.account : login.lastPicked();
     auto session = login.enter(name, call.global.password.value_or(""));
     if (!session) return 1;
-    storage::Action action(engine);
     Context ctx{call, engine, session.get(), prompter, clock, out, exeDir};
+    if (call.command->access == Command::Access::Files) return call.command->run(ctx);
+    storage::Action action(engine, call.command->access == Command::Access::Read ? storage::Action::Mode::Read
+                                                                                 : storage::Action::Mode::Write);
     return call.command->run(ctx);
+}
+
+// Names the first option or argument that is not UTF-8 text (the tables hold only UTF-8); "" when
+// all are. A directory path is the file system's business.
+std::string notUtf8(const Invocation& call) {
+    if (call.global.account && !text::isValidUtf8(*call.global.account)) return "--account";
+    if (call.global.password && !text::isValidUtf8(*call.global.password)) return "--password";
+    for (const auto& [name, value] : call.options)
+        if (!text::isValidUtf8(value)) return "--" + name;
+    for (std::size_t i = 0; i < call.args.size(); ++i)
+        if (!text::isValidUtf8(call.args[i])) return "第" + std::to_string(i + 1) + "个参数";
+    return {};
 }
 
 }  // namespace
@@ -51,6 +67,18 @@ int run(const std::vector<std::string>& argv, const fs::path& exeDir, std::ostre
     else
         clock = std::make_unique<port::SystemClock>();
     CliPrompter prompter(out, call.global.answers, call.global.yes);
+    if (const std::string bad = notUtf8(call); !bad.empty()) {
+        prompter.message("命令行参数" + bad + "不是有效的UTF-8文字。");
+        return 1;
+    }
+    // Every command names its output file --out, --png or --csv.
+    for (const char* output : {"out", "png", "csv"}) {
+        auto it = call.options.find(output);
+        if (it != call.options.end() && port::isDataFile(it->second)) {
+            prompter.message(port::kDataFileRefused);
+            return 1;
+        }
+    }
     storage::Engine engine;
     try {
         if (call.command->needsLogin) return runLoggedIn(call, engine, prompter, *clock, out, exeDir);

@@ -39,10 +39,12 @@ said 0 "建立帐户成功." "add"
 run --dir "$P" --account 张三 --password pw login
 said 0 "$P/zs" "the new account logs in"
 
-# Deleting reads --password as the deleted account's own.
-run --dir "$P" account delete --name 张三 --password nope
+# Deleting needs the login of "我的帐户" and the deleted account's own password.
+run --dir "$P" --account 张三 --password pw account delete --name 张三 --its-password pw
+said 1 "只有进入'我的帐户'才有权限添加和删除管理帐户." "delete from another account"
+run "${ME[@]}" account delete --name 张三 --its-password nope
 said 1 "口令不对(需要该帐户管理人的口令)；退出重来!" "delete with a wrong password"
-run --dir "$P" account delete --name 张三 --password pw
+run "${ME[@]}" account delete --name 张三 --its-password pw
 said 0 "已经删除。" "delete"
 [[ ! -e $P/zs ]] || fail "delete left $P/zs"
 
@@ -55,16 +57,18 @@ W+=(--password "")
 run "${W[@]}" login
 said 0 "$P/ww" "an empty password logs in"
 
-# A Subdir is one plain name inside the program directory; one shared by another account keeps its
-# tables when either goes.
+# A Subdir is one plain name inside the program directory.
 run "${ME[@]}" account add --name 赵六 --subdir ../out
 [[ $RC == 1 && ! -e $T/out ]] || fail "a Subdir reaching outside: exit $RC [$OUT]"
+
+# The list of accounts changes only through the account commands, and never shows a password.
 printf '%s\n' "User_name,User_password,Subdir" "李四,,ww" >"$T/z.csv"
-"$CLI" --dir "$P" import z.db "$T/z.csv"
-run --dir "$P" account delete --name 李四 --password ""
-said 0 "已经删除。" "delete an account sharing a Subdir"
-run "${W[@]}" login
-said 0 "$P/ww" "the other account on the shared Subdir"
+run --dir "$P" import z.db "$T/z.csv"
+said 1 "管理帐户清单只能通过帐户管理修改。" "import into z.db"
+run --dir "$P" sql 'SELECT User_name, User_password FROM "z.db" WHERE User_name = '"'王五'" --alias curr
+said 0 $'User_name\tUser_password\n王五\t' "sql hides the password"
+run --dir "$P" export z.db
+[[ $RC == 0 && $OUT != *'$argon'* && $OUT == *王五,,ww* ]] || fail "export shows a password hash [$OUT]"
 
 # Backup and restore as the copy window would have it for the account logged in.
 run "${W[@]}" backup to --shared --target "$B"

@@ -193,7 +193,7 @@ private:
     }
     QString text(int row, int column) const { return model->index(row, column).data().toString(); }
     storage::Value stored(const char* sql) const {
-        storage::Statement st(db->handle(), sql);
+        storage::Statement st(*db, sql);
         return st.step() ? st.column(0) : storage::Value();
     }
 

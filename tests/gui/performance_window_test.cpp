@@ -194,7 +194,7 @@ private:
         return false;
     }
     std::string parameter(const char* name) const {
-        storage::Statement st(f->session->curr().handle(), "SELECT PARA FROM \"parameter.DBF\" WHERE NAME=?");
+        storage::Statement st(f->session->curr(), "SELECT PARA FROM \"parameter.DBF\" WHERE NAME=?");
         st.bind(1, name);
         return st.step() ? st.column(0).toString() : "<missing>";
     }

@@ -31,7 +31,14 @@ public:
     std::string text() const;
 };
 
-// Writes the report's lines to a UTF-8 text file, page after page.
+// An output file (report, image, CSV) must never land on the program's own database files: a report
+// named varneth.db would replace an account's tables.
+constexpr const char* kDataFileRefused = "不能写到数据文件上，请换一个文件名。";
+bool isDataFile(const std::filesystem::path& file);
+// Why `file` was not written: a data file is refused, anything else could not be written.
+std::string cannotWrite(const std::filesystem::path& file);
+
+// Writes the report's lines to a UTF-8 text file, page after page. A data file is never written.
 class TextFileReport : public ReportSink {
 public:
     explicit TextFileReport(std::filesystem::path file);

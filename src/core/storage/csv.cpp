@@ -14,7 +14,8 @@ namespace varneth::storage {
 
 namespace {
 
-std::string cell(const FieldDef& f, const Value& v) {
+std::string cell(const TableDef& t, const FieldDef& f, const Value& v) {
+    if (isSecret(t.name, f.name)) return {};
     if (f.type == FieldType::Logical) return v.toBool() ? "T" : "F";
     std::string s = v.toString();
     if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
@@ -76,11 +77,11 @@ std::vector<std::vector<std::string>> parse(const std::string& text) {
 
 void exportCsv(Cursor& cursor, std::ostream& out) {
     const auto& fields = cursor.def().fields;
-    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << cell(FieldDef{}, Value(fields[i].name));
+    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << cell(TableDef{}, FieldDef{}, Value(fields[i].name));
     out << "\n";
     for (int p = 0; p < cursor.count(); ++p) {
         for (std::size_t i = 0; i < fields.size(); ++i)
-            out << (i ? "," : "") << cell(fields[i], cursor.valueAt(p, static_cast<int>(i)));
+            out << (i ? "," : "") << cell(cursor.def(), fields[i], cursor.valueAt(p, static_cast<int>(i)));
         out << "\n";
     }
 }

@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 
 #include "storage/engine.h"
 #include "storage/error.h"
@@ -33,19 +36,71 @@ const char* sqlType(FieldType t) {
     return "TEXT";
 }
 
-[[noreturn]] void fail(sqlite3* db, std::string_view what) {
-    std::string msg = std::string(what) + "：" + sqlite3_errmsg(db);
-    int code = sqlite3_extended_errcode(db);
-    if (code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE)
-        throw KeyViolation("键值重复（" + std::string(what) + "）");
-    throw Error(msg);
+// What went wrong with the file, in the user's words.
+std::string reason(int code) {
+    switch (code & 0xff) {
+    case SQLITE_FULL: return "磁盘已满";
+    case SQLITE_READONLY: return "文件或目录只读";
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return "没有访问权限";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return "文件已损坏或不是数据文件";
+    case SQLITE_CANTOPEN: return "文件不存在或没有访问权限";
+    case SQLITE_NOMEM: return "内存不足";
+    case SQLITE_IOERR: return "读写错误";
+    default: return "数据库错误";
+    }
+}
+
+// Failures of the file rather than of the statement: the action cannot go on sensibly.
+bool fileFailure(int code) {
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOMEM:
+    case SQLITE_IOERR: return true;
+    default: return false;
+    }
+}
+
+bool writable(const std::filesystem::path& file) {
+    const auto dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec) && ::access(file.c_str(), W_OK) != 0) return false;
+    return ::access(dir.c_str(), W_OK) == 0;
+}
+
+// A file name as an SQLite URI path (RFC 3986: only '%', '?' and '#' need escaping here).
+std::string uriPath(const std::string& path) {
+    std::string out = "file:";
+    for (char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            static const char* hex = "0123456789ABCDEF";
+            out += '%';
+            out += hex[(static_cast<unsigned char>(c) >> 4) & 0xf];
+            out += hex[static_cast<unsigned char>(c) & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
 
-Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
-    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
-        fail(db, "SQL 错误");
+Statement::Statement(Database& db, std::string_view sql) : db_(db) {
+    if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
+        db.fail("SQL 错误");
     if (!stmt_) throw Error("SQL 为空");
 }
 
@@ -61,7 +116,7 @@ void Statement::bind(int index, const Value& v) {
         rc = sqlite3_bind_double(stmt_, index, v.toDouble());
     else
         rc = sqlite3_bind_text(stmt_, index, v.text().data(), static_cast<int>(v.text().size()), SQLITE_TRANSIENT);
-    if (rc != SQLITE_OK) fail(db_, "参数错误");
+    if (rc != SQLITE_OK) db_.fail("参数错误");
 }
 
 int Statement::parameterIndex(std::string_view name) const {
@@ -80,7 +135,7 @@ bool Statement::step() {
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     sqlite3_reset(stmt_);
-    fail(db_, "数据库操作失败");
+    db_.fail("数据库操作失败");
 }
 
 void Statement::reset() {
@@ -108,19 +163,82 @@ Value Statement::column(int i) const {
 }
 
 Database::Database(const std::filesystem::path& path, Engine* engine) : path_(path), engine_(engine) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close(db_);
-        throw Error("无法打开数据库 " + path.string() + "：" + msg);
+    const bool memory = path == ":memory:";
+    readOnly_ = !memory && !writable(path);
+    const std::string cannotOpen = "数据文件" + path.string() + "不能打开：";
+    std::error_code ec;
+    if (readOnly_ && !std::filesystem::exists(path, ec)) throw CannotOpen(cannotOpen + reason(SQLITE_READONLY));
+    int flags = readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    std::string name = path.string();
+    // A read-only directory cannot hold the shared-memory file a WAL reader needs; without one
+    // left behind by a writer, nobody can be writing, so the file is read as it stands.
+    if (readOnly_ && !std::filesystem::exists(name + "-shm", ec)) {
+        name = uriPath(name) + "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
     }
-    sqlite3_busy_timeout(db_, 5000);
-    sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    if (sqlite3_open_v2(name.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+        const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_NOMEM;
+        sqlite3_close(db_);
+        throw CannotOpen(cannotOpen + reason(code));
+    }
+    sqlite3_busy_handler(db_, &Database::onBusy, this);
+    // The first statement reads the file's header: a damaged file is told here, not mid-action.
+    const char* setup = readOnly_ ? "SELECT count(*) FROM sqlite_master"
+                                  : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
+                                    "PRAGMA journal_size_limit=4194304; SELECT count(*) FROM sqlite_master";
+    if (sqlite3_exec(db_, setup, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const int code = sqlite3_extended_errcode(db_);
+        sqlite3_close(db_);
+        if ((code & 0xff) == SQLITE_BUSY) throw Busy();
+        throw CannotOpen(cannotOpen + reason(code));
+    }
+    dataVersion_ = dataVersion();
 }
 
 Database::~Database() {
     if (inTransaction_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
     statements_.clear();
     sqlite3_close(db_);
+}
+
+int Database::onBusy(void* self, int attempts) {
+    auto* db = static_cast<Database*>(self);
+    const std::int64_t now = nowMs();
+    if (attempts == 0) {
+        db->busySince_ = now;
+        if (db->engine_ && db->waitNotified_ == false && db->beginning_) {
+            db->waitNotified_ = true;
+            db->engine_->notifyWaiting(true);
+        }
+    }
+    const std::int64_t limit = db->engine_ ? db->engine_->busyTimeout().count() : 30000;
+    if (now - db->busySince_ >= limit) return 0;
+    sqlite3_sleep(attempts < 20 ? 5 : 25);
+    return 1;
+}
+
+std::int64_t Database::dataVersion() {
+    Statement& st = cached("PRAGMA data_version");
+    st.reset();
+    std::int64_t v = st.step() ? st.column(0).toInt() : 0;
+    st.reset();
+    return v;
+}
+
+void Database::fail(std::string_view what) {
+    const int code = sqlite3_extended_errcode(db_);
+    if (code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE)
+        throw KeyViolation("键值重复（" + std::string(what) + "）");
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED) {
+        if (engine_) engine_->abandonAction();
+        throw Busy();
+    }
+    if (fileFailure(code)) {
+        if (engine_) engine_->abandonAction();
+        fileFailed_ = true;
+        throw Error("数据文件" + path_.string() + "不能读写：" + reason(code) + "。本次操作没有写入任何数据。");
+    }
+    throw Error(std::string(what) + "：" + sqlite3_errmsg(db_));
 }
 
 const TableDef* Database::definition(std::string_view table) const {
@@ -199,31 +317,61 @@ std::shared_ptr<Table> Database::table(std::string_view name) {
 
 void Database::execute(std::string_view sql) {
     beforeWrite();
-    char* err = nullptr;
-    if (sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string msg = err ? err : "";
-        sqlite3_free(err);
-        throw Error("SQL 错误：" + msg);
-    }
+    if (sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) fail("SQL 错误");
     reloadAll();
 }
 
 Statement& Database::cached(const std::string& sql) {
     auto& slot = statements_[sql];
-    if (!slot) slot = std::make_unique<Statement>(db_, sql);
+    if (!slot) slot = std::make_unique<Statement>(*this, sql);
     return *slot;
+}
+
+void Database::beginAction(bool write) {
+    if (inTransaction_) return;
+    beginning_ = true;
+    waitNotified_ = false;
+    const int rc = sqlite3_exec(db_, write && !readOnly_ ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+    beginning_ = false;
+    if (waitNotified_ && engine_) engine_->notifyWaiting(false);
+    waitNotified_ = false;
+    if (rc != SQLITE_OK) fail("无法开始事务");
+    inTransaction_ = true;
+    try {
+        refreshIfChangedElsewhere();
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+void Database::refreshIfChangedElsewhere() {
+    // A deferred transaction takes its snapshot at the first read.
+    Statement& first = cached("SELECT count(*) FROM sqlite_master");
+    first.reset();
+    first.step();
+    first.reset();
+    const std::int64_t version = dataVersion();
+    if (version == dataVersion_) return;
+    dataVersion_ = version;
+    reloadAll();
 }
 
 void Database::beforeWrite() {
     if (inTransaction_ || !engine_ || engine_->actionDepth() == 0) return;
-    if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_, "无法开始事务");
-    inTransaction_ = true;
+    beginAction(true);
 }
 
 void Database::commit() {
     if (!inTransaction_) return;
-    inTransaction_ = false;
-    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_, "无法提交");
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        inTransaction_ = false;
+        return;
+    }
+    const int code = sqlite3_extended_errcode(db_);
+    fileFailed_ = fileFailed_ || fileFailure(code);
+    rollback();
+    throw Error("数据文件" + path_.string() + "不能写入：" + reason(code) + "。本次操作没有写入任何数据。");
 }
 
 void Database::rollback() {
@@ -231,6 +379,14 @@ void Database::rollback() {
     inTransaction_ = false;
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     reloadAll();
+    releaseAfterFailure();
+}
+
+void Database::releaseAfterFailure() {
+    if (!fileFailed_) return;
+    fileFailed_ = false;
+    // A full disk may have grown the write-ahead log; giving its space back lets the next action run.
+    sqlite3_exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
 }
 
 void Database::reloadAll() {

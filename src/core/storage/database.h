@@ -17,11 +17,12 @@ namespace varneth::storage {
 
 class Table;
 class Engine;
+class Database;
 
 // A prepared statement owned by a Database's cache, reset for each use.
 class Statement {
 public:
-    Statement(sqlite3* db, std::string_view sql);
+    Statement(Database& db, std::string_view sql);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -38,7 +39,7 @@ public:
     sqlite3_stmt* handle() const { return stmt_; }
 
 private:
-    sqlite3* db_;
+    Database& db_;
     sqlite3_stmt* stmt_ = nullptr;
 };
 
@@ -47,7 +48,9 @@ class Database {
 public:
     static constexpr const char* kFileName = "varneth.db";
 
-    // Opens (creating when missing) `path`; ":memory:" for a database in memory.
+    // Opens (creating when missing) `path`; ":memory:" for a database in memory. A file the program
+    // may not write (a read-only directory or file) opens read-only. A file that does not open as a
+    // database throws storage::CannotOpen, naming the file and why.
     explicit Database(const std::filesystem::path& path, Engine* engine = nullptr);
     ~Database();
     Database(const Database&) = delete;
@@ -55,6 +58,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     sqlite3* handle() const { return db_; }
+    bool readOnly() const { return readOnly_; }
 
     // The definition used for a table of this database: one registered here, else the product's.
     const TableDef* definition(std::string_view table) const;
@@ -73,19 +77,37 @@ public:
     void execute(std::string_view sql);
     Statement& cached(const std::string& sql);  // a prepared statement kept for reuse
 
+    // Opens the action's transaction: the write lock first (waiting for another program up to the
+    // engine's limit, then storage::Busy), so that everything the action reads is current; tables
+    // another program changed since are re-read, cursors keeping their current row.
+    void beginAction(bool write);
     // Called before every write: opens the action's transaction when an action is running.
     void beforeWrite();
-    void commit();    // ends the open transaction, if any
+    void commit();    // ends the open transaction, if any; throws (after rolling back) when it fails
     void rollback();  // abandons the open transaction and reloads every loaded table
     bool inTransaction() const { return inTransaction_; }
 
+    // Turns an SQLite failure into a worded error. Failures of the file itself (disk full, read
+    // only, damaged) abandon the running action, so that nothing of it is half written.
+    [[noreturn]] void fail(std::string_view what);
+
 private:
     void reloadAll();
+    void refreshIfChangedElsewhere();
+    std::int64_t dataVersion();
+    void releaseAfterFailure();
+    static int onBusy(void* self, int attempts);
 
     std::filesystem::path path_;
     Engine* engine_;
     sqlite3* db_ = nullptr;
     bool inTransaction_ = false;
+    bool readOnly_ = false;
+    bool fileFailed_ = false;
+    bool beginning_ = false;
+    bool waitNotified_ = false;
+    std::int64_t dataVersion_ = 0;
+    std::int64_t busySince_ = 0;  // ms clock of the first busy wait of the current attempt
     std::vector<TableDef> localDefs_;
     std::map<std::string, std::weak_ptr<Table>> tables_;  // by lower-case name
     std::map<std::string, std::unique_ptr<Statement>> statements_;

@@ -1,5 +1,7 @@
 #include "storage/engine.h"
 
+#include <exception>
+
 #include "storage/error.h"
 
 namespace varneth::storage {
@@ -21,7 +23,11 @@ void Engine::bind(Alias alias, const std::filesystem::path& directory, bool crea
     std::shared_ptr<Database> db;
     for (auto& [other, b] : bindings_)
         if (b.directory == dir) db = b.db;
-    if (!db) db = std::make_shared<Database>(file, this);
+    if (!db) {
+        db = std::make_shared<Database>(file, this);
+        // A database joining a running action is locked before anything of it is read.
+        if (depth_ > 0) db->beginAction(writing_);
+    }
     bindings_[alias] = Binding{dir, std::move(db)};
 }
 
@@ -53,28 +59,58 @@ Database& Engine::databaseFor(std::string_view table) {
     throw Error("找不到表 " + std::string(table));
 }
 
+void Engine::beginAll() {
+    // Always in the aliases' order, so that two programs never wait for each other's second lock.
+    for (auto& [alias, b] : bindings_) b.db->beginAction(writing_);
+}
+
 void Engine::commitAll() {
-    for (auto& [alias, b] : bindings_) b.db->commit();
+    // Every database is committed even when one fails; the first failure is reported.
+    std::exception_ptr failure;
+    for (auto& [alias, b] : bindings_) {
+        try {
+            b.db->commit();
+        } catch (const Error&) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void Engine::rollbackAll() {
     for (auto& [alias, b] : bindings_) b.db->rollback();
 }
 
-Action::Action(Engine& engine) : engine_(engine) {
-    if (engine_.depth_++ == 0) engine_.abandoned_ = false;
+Action::Action(Engine& engine, Mode mode) : engine_(engine) {
+    if (engine_.depth_ > 0) {
+        ++engine_.depth_;
+        return;
+    }
+    engine_.abandoned_ = false;
+    engine_.writing_ = mode == Mode::Write;
+    engine_.depth_ = 1;
+    try {
+        engine_.beginAll();
+    } catch (...) {
+        engine_.depth_ = 0;
+        engine_.rollbackAll();
+        throw;
+    }
 }
 
-Action::~Action() {
+Action::~Action() noexcept(false) {
     if (abandoned_) engine_.abandoned_ = true;
     if (--engine_.depth_ > 0) return;
+    const bool unwinding = std::uncaught_exceptions() > 0;
     try {
         if (engine_.abandoned_)
             engine_.rollbackAll();
         else
             engine_.commitAll();
     } catch (const Error&) {
-        // A commit that fails leaves SQLite's own rollback; nothing more can be done in a destructor.
+        // The failed commit was rolled back; the user must hear of it unless another failure is
+        // already being reported.
+        if (!unwinding) throw;
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -32,9 +34,23 @@ public:
 
     // Actions: see storage::Action.
     int actionDepth() const { return depth_; }
+    bool writingAction() const { return writing_; }
+    // Makes the running action roll back when its outermost scope ends (a failure of the file).
+    void abandonAction() { abandoned_ = true; }
+
+    // How long an action waits for another program's write lock before it gives up.
+    void setBusyTimeout(std::chrono::milliseconds limit) { busyTimeout_ = limit; }
+    std::chrono::milliseconds busyTimeout() const { return busyTimeout_; }
+    // Told true when an action starts waiting for another program, false when the wait ends (the
+    // windows show the hourglass meanwhile).
+    void setWaitNotifier(std::function<void(bool)> notify) { waitNotifier_ = std::move(notify); }
+    void notifyWaiting(bool waiting) {
+        if (waitNotifier_) waitNotifier_(waiting);
+    }
 
 private:
     friend class Action;
+    void beginAll();
     void commitAll();
     void rollbackAll();
 
@@ -45,16 +61,23 @@ private:
     std::map<Alias, Binding> bindings_;
     int depth_ = 0;
     bool abandoned_ = false;
+    bool writing_ = true;
+    std::chrono::milliseconds busyTimeout_{30000};
+    std::function<void(bool)> waitNotifier_;
 };
 
-// The scope of one user action: every write inside it is one transaction per database, committed
-// when the outermost scope ends (also when it ends by an exception: what was posted before a
-// failure stays, as the product promises). A crash in the middle leaves the databases as they were
-// before the action. `abandon()` makes the outermost scope roll back instead.
+// The scope of one user action: one transaction per database, begun when the outermost scope
+// begins, holding the write lock (so another program's writes land wholly before or after it), and
+// committed when the outermost scope ends (also when it ends by an exception: what was posted before
+// a failure stays, as the product promises). A crash in the middle leaves the databases as they were
+// before the action. `abandon()` makes the outermost scope roll back instead. A commit that fails
+// rolls back and throws from the destructor, unless an exception is already on its way. A reading
+// action (`Mode::Read`) sees one consistent state without taking the write lock.
 class Action {
 public:
-    explicit Action(Engine& engine);
-    ~Action();
+    enum class Mode { Write, Read };
+    explicit Action(Engine& engine, Mode mode = Mode::Write);
+    ~Action() noexcept(false);
     Action(const Action&) = delete;
     Action& operator=(const Action&) = delete;
     void abandon() { abandoned_ = true; }

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <memory>
 
 #include "storage/database.h"
 #include "storage/error.h"
@@ -82,8 +83,27 @@ void Query::bindFrom(const Cursor& source) {
     });
 }
 
+namespace {
+
+// Reads of a secret column come back NULL, however the query names it.
+int hideSecrets(void*, int action, const char* table, const char* column, const char*, const char*) {
+    if (action == SQLITE_READ && table && column && isSecret(table, column)) return SQLITE_IGNORE;
+    return SQLITE_OK;
+}
+
+}  // namespace
+
 Cursor& Query::open() {
-    Statement st(db_.handle(), rewrite(text()));
+    sqlite3_set_authorizer(db_.handle(), hideSecrets, nullptr);
+    std::unique_ptr<Statement> prepared;
+    try {
+        prepared = std::make_unique<Statement>(db_, rewrite(text()));
+    } catch (...) {
+        sqlite3_set_authorizer(db_.handle(), nullptr, nullptr);
+        throw;
+    }
+    sqlite3_set_authorizer(db_.handle(), nullptr, nullptr);
+    Statement& st = *prepared;
     if (!sqlite3_stmt_readonly(st.handle())) throw Error("只能执行查询语句");
     for (int i = 1; i <= st.parameterCount(); ++i) {
         std::string name = st.parameterName(i);

@@ -46,5 +46,7 @@ struct TableDef {
 const std::vector<TableDef>& allTables();
 // Case-insensitive lookup by file name; nullptr when the product has no such table.
 const TableDef* findTable(std::string_view name);
+// Fields whose values never leave the program: queries read them as empty, exports write them empty.
+bool isSecret(std::string_view table, std::string_view field);
 
 }  // namespace varneth::storage

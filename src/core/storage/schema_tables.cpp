@@ -234,6 +234,10 @@ const std::vector<TableDef>& allTables() {
     return tables;
 }
 
+bool isSecret(std::string_view table, std::string_view field) {
+    return sameName(table, "z.db") && sameName(field, "User_password");
+}
+
 const TableDef* findTable(std::string_view name) {
     for (const auto& t : allTables())
         if (sameName(t.name, name)) return &t;

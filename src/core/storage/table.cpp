@@ -50,7 +50,7 @@ std::string Table::columnList() const {
 
 void Table::load() {
     rows_.clear();
-    Statement st(db_->handle(), "SELECT rowid, " + columnList() + " FROM " + quoteIdent(def_.name));
+    Statement st(*db_, "SELECT rowid, " + columnList() + " FROM " + quoteIdent(def_.name));
     const int n = static_cast<int>(def_.fields.size());
     while (st.step()) {
         auto row = std::make_unique<Row>();
@@ -149,6 +149,7 @@ Value Table::fit(const FieldDef& f, const Value& v) {
     switch (f.type) {
     case FieldType::Text: {
         std::string s = v.toString();
+        if (!text::isValidUtf8(s)) throw Error("不是有效的UTF-8文字（" + f.name + "）");
         // No character takes more GBK bytes than 4/3 of its UTF-8 bytes: short texts need no count.
         if (f.width > 0 && static_cast<int>(s.size()) * 4 > f.width * 3) s = text::cutToWidth(s, f.width);
         return Value(text::trimRight(s));

@@ -149,6 +149,40 @@ std::string cutToWidth(std::string_view utf8, int width) {
     return std::string(utf8.substr(0, pos));
 }
 
+bool isValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        int extra;
+        char32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(extra) >= text.size()) return false;
+        for (int k = 1; k <= extra; ++k) {
+            const auto d = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        const bool overlongOrSurrogate = extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF));
+        if (overlongOrSurrogate || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
 std::string trimRight(std::string_view text) {
     std::size_t end = text.size();
     while (end > 0 && isBlank(text[end - 1])) --end;

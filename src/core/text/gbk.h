@@ -14,6 +14,9 @@ int gbkWidth(std::string_view utf8);
 // The longest prefix of at most `width` GBK bytes; a character is never cut in half.
 std::string cutToWidth(std::string_view utf8, int width);
 
+// Well-formed UTF-8: no stray continuation bytes, overlong forms, surrogates or values past U+10FFFF.
+bool isValidUtf8(std::string_view text);
+
 // Blanks are spaces and control characters (bytes up to 0x20).
 std::string trimRight(std::string_view text);
 std::string trim(std::string_view text);

@@ -221,7 +221,7 @@ void HoldingsEditorWindow::printReport() {
     guarded([&] {
         HoldingsReport report(holdings_, session_.prompter(), session_.clock());
         if (!report.print(sinkFor) && !file.isEmpty())
-            session_.prompter().message("不能写入文件：" + file.toStdString());
+            session_.prompter().message(port::cannotWrite(std::filesystem::path(file.toStdU16String())));
     });
 }
 

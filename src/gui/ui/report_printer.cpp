@@ -217,8 +217,9 @@ bool ReportPrinter::savePdf(const ReportPages& pages) {
                                                       QDir::home().filePath(title_ + QStringLiteral(".pdf")),
                                                       QStringLiteral("PDF文件 (*.pdf)"));
     if (file.isEmpty()) return false;
-    if (writeReportPdf(pages, file)) return true;
-    prompter_.message("不能写入文件：" + file.toStdString());
+    const std::filesystem::path path(file.toStdU16String());
+    if (!port::isDataFile(path) && writeReportPdf(pages, file)) return true;
+    prompter_.message(port::cannotWrite(path));
     return false;
 }
 
@@ -233,7 +234,7 @@ bool ReportPrinter::saveText(const ReportPages& pages) {
         for (const auto& l : pages[p]) out.line(l);
     }
     if (out.finish()) return true;
-    prompter_.message("不能写入文件：" + file.toStdString());
+    prompter_.message(port::cannotWrite(out.file()));
     return false;
 }
 
