@@ -6,6 +6,7 @@
 #include "app/login_window.h"
 #include "port/clock.h"
 #include "storage/engine.h"
+#include "storage/file_error.h"
 #include "ui/qt_prompter.h"
 
 using namespace varneth;
@@ -20,6 +21,9 @@ public:
     bool notify(QObject* receiver, QEvent* event) override {
         try {
             return QApplication::notify(receiver, event);
+        } catch (const std::filesystem::filesystem_error& e) {
+            ui::QtPrompter().message(storage::describeFileError(e));
+            return false;
         } catch (const std::exception& e) {
             ui::QtPrompter().message(e.what());
             return false;
@@ -48,6 +52,13 @@ int run(int argc, char** argv) {
                                  : std::filesystem::current_path();
 
     storage::Engine engine;
+    // The hourglass while an action waits for a scheduled job's write to end.
+    engine.setWaitNotifier([](bool waiting) {
+        if (waiting)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    });
     ui::QtPrompter prompter;
     port::SystemClock clock;
     // Only the login window ends the program: the main window comes and goes with each login.

@@ -2,7 +2,10 @@
 
 namespace varneth::cli {
 
-void CliPrompter::message(std::string_view text) { out_ << text << '\n' << std::flush; }
+void CliPrompter::message(std::string_view text) {
+    if (text.starts_with("Ignoring exception: ")) failureTold_ = true;
+    out_ << text << '\n' << std::flush;
+}
 
 bool CliPrompter::ask(std::string_view text) {
     bool yes = defaultYes_;

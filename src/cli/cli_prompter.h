@@ -19,8 +19,12 @@ public:
     void message(std::string_view text) override;
     bool ask(std::string_view text) override;
     void confirmAt(std::string_view text, int x, int y) override;
+    // An action that told of a failure it caught ("Ignoring exception: …") did not succeed, whatever
+    // it returned.
+    bool failureTold() const { return failureTold_; }
 
 private:
+    bool failureTold_ = false;
     std::ostream& out_;
     std::string answers_;  // y/n
     std::size_t next_ = 0;

@@ -8,6 +8,7 @@
 #include "ledger/order_desk.h"
 #include "ledger/settlement.h"
 #include "storage/cursor.h"
+#include "storage/table.h"
 #include "text/dates.h"
 
 namespace varneth::cli {
@@ -74,7 +75,10 @@ int enterOrder(Context& ctx, bool isBuy) {
         if (!f.shortSale) return 1;  // refused for the type: no long order in its place
     }
     if (!(isBuy ? desk.buy() : desk.sell())) return 1;
-    const std::string number = desk.record().wth;
+    // As stored: a typed number longer than the field is cut to it.
+    const std::string number = storage::Table::fit(storage::findTable("tr2.DBF")->field("WTH"),
+                                                   storage::Value(desk.record().wth))
+                                   .text();
     desk.closed();
     ctx.out << number << '\n';
     return 0;

@@ -1,6 +1,7 @@
 #include "runner.h"
 
 #include <exception>
+#include <ios>
 #include <memory>
 
 #include "app/login.h"
@@ -9,6 +10,7 @@
 #include "command_line.h"
 #include "port/report_sink.h"
 #include "storage/engine.h"
+#include "storage/file_error.h"
 #include "text/gbk.h"
 
 namespace varneth::cli {
@@ -81,12 +83,23 @@ int run(const std::vector<std::string>& argv, const fs::path& exeDir, std::ostre
     }
     storage::Engine engine;
     try {
-        if (call.command->needsLogin) return runLoggedIn(call, engine, prompter, *clock, out, exeDir);
-        Context ctx{call, engine, nullptr, prompter, *clock, out, exeDir};
-        return call.command->run(ctx);
+        int status;
+        if (call.command->needsLogin) {
+            status = runLoggedIn(call, engine, prompter, *clock, out, exeDir);
+        } else {
+            Context ctx{call, engine, nullptr, prompter, *clock, out, exeDir};
+            status = call.command->run(ctx);
+        }
+        return status == 0 && prompter.failureTold() ? 1 : status;
     } catch (const UsageError& e) {
         err << e.what() << '\n' << usageText(e.command);
         return 2;
+    } catch (const std::filesystem::filesystem_error& e) {
+        prompter.message(storage::describeFileError(e));
+        return 1;
+    } catch (const std::ios_base::failure&) {
+        prompter.message("文件读写错误，操作未完成。");
+        return 1;
     } catch (const std::exception& e) {
         // Engine failures, seed failures: the action stops with their text, as a message box would.
         prompter.message(e.what());

@@ -5,6 +5,7 @@
 #include "app/program_directory.h"
 #include "storage/cursor.h"
 #include "storage/database.h"
+#include "storage/file_error.h"
 #include "storage/names.h"
 #include "text/gbk.h"
 
@@ -17,6 +18,9 @@ namespace {
 
 constexpr const char* kAccounts = "z.db";
 constexpr const char* kTemplate = "empty";
+// A new account's directory is built under this prefix and renamed into place whole; no Subdir
+// begins with a dot, so the name never meets an account's.
+constexpr const char* kBuildingPrefix = ".varneth-add-";
 
 constexpr const char* kBadSubdir =
     "子目录只能是程序目录下的一个目录名：不能为空，不能是“.”或“..”，不能含有 / \\ : * ? \" < > | "
@@ -32,6 +36,15 @@ int fieldWidth(std::string_view field) {
 bool sameDirectory(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     return a == b || fs::equivalent(a, b, ec);
+}
+
+// What an add killed while it built its directory left behind.
+void removeUnfinished(const fs::path& programDir) {
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(programDir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code ignored;
+        if (it->path().filename().string().starts_with(kBuildingPrefix)) fs::remove_all(it->path(), ignored);
+    }
 }
 
 }  // namespace
@@ -70,6 +83,7 @@ AccountAdmin::Added AccountAdmin::add(const std::string& nameBox, const std::str
         return Added::FixName;
     }
     storage::Action action(engine_);
+    removeUnfinished(programDir_);
     Cursor z(curr(), kAccounts);
     if (z.locate("User_name", {name})) {
         prompter_.message(kNameTaken);
@@ -95,7 +109,8 @@ AccountAdmin::Added AccountAdmin::add(const std::string& nameBox, const std::str
     }
 
     // An empty directory is filled from the template, one with an account's tables taken as it
-    // is; anything else (a file, a link, somebody else's folder) is not ours to touch.
+    // is (an add killed after its directory was in place left one behind); anything else (a file,
+    // a link, somebody else's folder) is not ours to touch.
     const fs::file_status status = fs::symlink_status(dir, ec);
     const bool missing = !fs::exists(status);
     const bool emptyDir = fs::is_directory(status) && fs::is_empty(dir, ec);
@@ -106,8 +121,14 @@ AccountAdmin::Added AccountAdmin::add(const std::string& nameBox, const std::str
         return Added::FixSubdir;
     }
     const bool makeTables = missing || emptyDir;
+    const fs::path building = programDir_ / (kBuildingPrefix + subdir);
+    bool placed = false;
     try {
-        if (makeTables) app::createAccountDirectory(programDir_, dir);
+        if (makeTables) {
+            app::createAccountDirectory(programDir_, building);
+            fs::rename(building, dir);  // over an empty directory too
+            placed = true;
+        }
         z.append();
         z.setValue("User_name", name);
         z.setValue("User_password", app::hashPassword(password));
@@ -116,11 +137,13 @@ AccountAdmin::Added AccountAdmin::add(const std::string& nameBox, const std::str
         z.post();
     } catch (const std::exception& e) {
         if (z.state() != Cursor::State::Browse) z.cancel();
-        if (makeTables) {
+        fs::remove_all(building, ec);
+        if (placed) {
             for (const auto& f : databaseFiles(dir)) fs::remove(f, ec);
             if (missing) fs::remove(dir, ec);
         }
-        prompter_.message(e.what());
+        const auto* fileError = dynamic_cast<const fs::filesystem_error*>(&e);
+        prompter_.message(fileError ? storage::describeFileError(*fileError) : std::string(e.what()));
         return Added::Failed;
     }
     prompter_.message(kAdded);

@@ -4,6 +4,7 @@
 
 #include "storage/database.h"
 #include "storage/error.h"
+#include "storage/file_error.h"
 
 namespace varneth::accounts {
 
@@ -126,7 +127,7 @@ void snapshotDatabase(const fs::path& from, const fs::path& to) {
         fs::rename(aside, to);
     } catch (const fs::filesystem_error& e) {
         removeAll(asideFiles);
-        throw Error(e.what());
+        throw Error(storage::describeFileError(e));
     } catch (...) {
         removeAll(asideFiles);
         throw;

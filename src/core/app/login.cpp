@@ -21,6 +21,12 @@ bool Login::start() {
     try {
         engine_.bind(Alias::Curr, programDir_);
         hasList_ = engine_.database(Alias::Curr).hasTable(kAccounts);
+    } catch (const storage::CannotOpen& e) {
+        prompter_.message(e.what());  // the file is there: say what is wrong with it
+        return false;
+    } catch (const storage::Busy& e) {
+        prompter_.message(e.what());
+        return false;
     } catch (const storage::Error&) {
         hasList_ = false;  // no database in the directory: the list is missing
     }
@@ -83,6 +89,12 @@ std::unique_ptr<Session> Login::enter(const std::string& name, const std::string
     auto accountDir = programDir_ / subdir;
     try {
         engine_.bind(Alias::Kvt, accountDir);
+    } catch (const storage::CannotOpen& e) {
+        prompter_.message(e.what());
+        return nullptr;
+    } catch (const storage::Busy& e) {
+        prompter_.message(e.what());
+        return nullptr;
     } catch (const storage::Error&) {
         prompter_.message(std::string(kNoAccountDir) + accountDir.string());
         return nullptr;

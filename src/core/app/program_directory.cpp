@@ -11,6 +11,7 @@
 #include "storage/cursor.h"
 #include "storage/database.h"
 #include "storage/error.h"
+#include "storage/file_error.h"
 
 namespace varneth::app {
 
@@ -143,7 +144,7 @@ void createProgramDirectory(const fs::path& dir, const fs::path& dataDir, bool b
         throw SeedError(e.what());
     } catch (const fs::filesystem_error& e) {
         fs::remove_all(staging, ec);
-        throw SeedError(e.what());
+        throw SeedError(storage::describeFileError(e));
     } catch (...) {
         fs::remove_all(staging, ec);
         throw;

@@ -67,7 +67,7 @@ std::optional<double> CapitalTransfer::amountOf(std::string_view text, const cha
     return a;
 }
 
-void CapitalTransfer::addFundRow(const std::string& pycode, const std::string& name, double input,
+bool CapitalTransfer::addFundRow(const std::string& pycode, const std::string& name, double input,
                                  const std::string& xabc, const std::string& note, const std::string& zjzh,
                                  const std::string& qsdm) {
     storage::Cursor& t = fund_.table();
@@ -81,7 +81,7 @@ void CapitalTransfer::addFundRow(const std::string& pycode, const std::string& n
     t.setValue("ZJZH", Value(zjzh));
     t.setValue("QSDM", Value(qsdm));
     t.post();
-    fund_.fillnum();
+    return fund_.fillnum();
 }
 
 bool CapitalTransfer::transfer(std::string_view fromText, std::string_view toText, std::string_view amount) {
@@ -121,10 +121,12 @@ bool CapitalTransfer::transfer(std::string_view fromText, std::string_view toTex
         book_.post();
         prompter_.message("资金帐户" + to + "转入数额" + numberText(c));
 
-        addFundRow("$" + from, fromName, v, fund::FundLedger::kFeeFreeType,
-                   "转出" + numberText(v) + "汇率" + numberText(r1), to, *toBroker);
-        addFundRow("$" + to, toName, -v, fund::FundLedger::kFeeFreeType,
-                   "转入" + numberText(v) + "汇率" + numberText(r2), from, *fromBroker);
+        // A renumbering that failed has said so; the transfer is then not reported as done.
+        if (!addFundRow("$" + from, fromName, v, fund::FundLedger::kFeeFreeType,
+                        "转出" + numberText(v) + "汇率" + numberText(r1), to, *toBroker) ||
+            !addFundRow("$" + to, toName, -v, fund::FundLedger::kFeeFreeType,
+                        "转入" + numberText(v) + "汇率" + numberText(r2), from, *fromBroker))
+            return false;
         prompter_.message("资金进出文件添加记录成功,按结算货币计算金额是" + numberText(v));
     } catch (...) {
         book_.cancel();
@@ -167,7 +169,7 @@ bool CapitalTransfer::invest(const Investment& form) {
         std::string name = text::trim(form.name);
         if (name.empty()) name = fund_.pycode_to_name(pycode);
         const double input = text::roundHalfEven(*a * r);
-        addFundRow(pycode, name, input, xabc, form.note, zjzh, qsdm);
+        if (!addFundRow(pycode, name, input, xabc, form.note, zjzh, qsdm)) return false;
         prompter_.message("资金进出文件添加记录成功,投资额折算成" + numberText(input));
     } catch (...) {
         book_.cancel();

@@ -70,7 +70,7 @@ private:
     bool findCashRow(std::string_view qsdm, std::string_view zjzh);
     double cashRate();  // the current cash row's rate, 0 read as 1 as the valuation does
     std::optional<double> amountOf(std::string_view text, const char* box);
-    void addFundRow(const std::string& pycode, const std::string& name, double input, const std::string& xabc,
+    bool addFundRow(const std::string& pycode, const std::string& name, double input, const std::string& xabc,
                     const std::string& note, const std::string& zjzh, const std::string& qsdm);
 
     storage::Engine& engine_;

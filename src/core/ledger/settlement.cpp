@@ -45,23 +45,30 @@ bool Settlement::cancelOrder() {
         desk_.prompter().message(kNoOrderNumber);
         return false;
     }
-    if (!dropFrozenCash()) return false;
+    const FrozenCash frozen = dropFrozenCash();
+    if (frozen == FrozenCash::Kept) return false;
     storage::Cursor& ledger = desk_.ledger();
-    if (ledger.locate("WTH;QSDM;DATE1", {r.wth, r.qsdm, dateValue(r.detailDate)})) ledger.remove();
+    if (ledger.locate("WTH;QSDM;DATE1", {r.wth, r.qsdm, dateValue(r.detailDate)})) {
+        ledger.remove();
+    } else if (frozen == FrozenCash::Missing) {
+        // Boxes changed after the row was picked: nothing was cancelled, and the user must hear so.
+        desk_.prompter().message(kOrderNotFound);
+        return false;
+    }
     desk_.prompter().confirmAt(kCancelled, 200, 120);
     desk_.moveMainViews();
     return true;
 }
 
-bool Settlement::dropFrozenCash() {
+Settlement::FrozenCash Settlement::dropFrozenCash() {
     const OrderRecord& r = desk_.record();
     storage::Cursor& ledger = desk_.ledger();
     if (ledger.locate("WTH;QSDM;DATE1;CODE",
                       {r.wth, r.qsdm, dateValue(r.detailDate), std::string(kCashCode)})) {
         ledger.remove();
-        return true;
+        return FrozenCash::Dropped;
     }
-    return desk_.prompter().ask(kNoFrozenCash);
+    return desk_.prompter().ask(kNoFrozenCash) ? FrozenCash::Missing : FrozenCash::Kept;
 }
 
 Settlement::Result Settlement::confirm() {
@@ -95,7 +102,7 @@ Settlement::Result Settlement::pcjs() {
         return Result::Stopped;
 
     try {
-        if (!dropFrozenCash()) return Result::Stopped;
+        if (dropFrozenCash() == FrozenCash::Kept) return Result::Stopped;
         const std::string closedMark = closedMarkFor(r.tradeDate);
         float closed = r.amt;
         if (r.amt > 0) {

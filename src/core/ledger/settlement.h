@@ -37,8 +37,9 @@ public:
 
 private:
     bool cancelOrder();  // true when the order was cancelled
-    // The order's frozen-cash row deleted, or its absence accepted by the user.
-    bool dropFrozenCash();
+    // The order's frozen-cash row deleted, or its absence accepted by the user (Missing) or not (Kept).
+    enum class FrozenCash { Dropped, Missing, Kept };
+    FrozenCash dropFrozenCash();
     // Closes out the sold quantity; the part left unmatched when holdings run short.
     double closeOut(const storage::Cursor::Bookmark& order, const std::string& closedMark);
     void moveCash(float closedQuantity);
