@@ -41,14 +41,36 @@ inline double margin(int t) {
     return t < 2 ? 0.1 : 1.0;
 }
 
-struct Book {
-    Book() {
+// A bare program directory in a temporary folder, logged in to its one account, removed at the end.
+struct LoggedIn {
+    LoggedIn() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "varneth-bench-XXXXXX").string();
         dir = mkdtemp(tmpl.data());
         app::createProgramDirectory(dir / "p", app::findDataDir(dir), true);
         login = std::make_unique<app::Login>(engine, dir / "p", prompter, clock);
         login->start();
         session = login->enter("我的帐户", "");
+    }
+    ~LoggedIn() {
+        session.reset();
+        login.reset();
+        engine.unbind(storage::Alias::Kvt);
+        engine.unbind(storage::Alias::Curr);
+        std::filesystem::remove_all(dir);
+    }
+    LoggedIn(const LoggedIn&) = delete;
+    LoggedIn& operator=(const LoggedIn&) = delete;
+
+    std::filesystem::path dir;
+    storage::Engine engine;
+    port::ScriptedPrompter prompter;
+    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
+    std::unique_ptr<app::Login> login;
+    std::unique_ptr<app::Session> session;
+};
+
+struct Book : LoggedIn {
+    Book() {
         storage::Action action(engine);
         auto& l = session->lookups();
         add(l.types(), {{"Lx", "xj"},
@@ -107,13 +129,6 @@ struct Book {
         }
         session->holdings().calc();  // appends the two total rows
     }
-    ~Book() {
-        session.reset();
-        login.reset();
-        engine.unbind(storage::Alias::Kvt);
-        engine.unbind(storage::Alias::Curr);
-        std::filesystem::remove_all(dir);
-    }
     // A price update: every holding's current price moves, so the valuation rewrites every row.
     void movePrices(int round) {
         storage::Action action(engine);
@@ -127,13 +142,6 @@ struct Book {
         }
     }
     sqlite3* db() { return session->kvt().handle(); }
-
-    std::filesystem::path dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 30, 0}};
-    std::unique_ptr<app::Login> login;
-    std::unique_ptr<app::Session> session;
 };
 
 }  // namespace varneth::bench

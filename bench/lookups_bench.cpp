@@ -1,16 +1,11 @@
 // 100,000 mixed reference lookups over tables of realistic size: 5,000 codes in the general price
 // table, 500 in the holdings price list, 30 types, 50 code rules, 20 cash accounts.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/login.h"
-#include "app/program_directory.h"
-#include "port/prompter.h"
-#include "storage/cursor.h"
+#include "book.h"
 
 using namespace varneth;
 
@@ -18,51 +13,39 @@ namespace {
 
 constexpr int kLookups = 100000;
 
-std::string code(int i) { return std::to_string(600000 + i); }
+std::string code(int i) {
+    return std::to_string(600000 + i);
+}
 
-struct Reference {
+struct Reference : bench::LoggedIn {
     Reference() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "varneth-bench-XXXXXX").string();
-        dir = mkdtemp(tmpl.data());
-        app::createProgramDirectory(dir / "p", app::findDataDir(dir), true);
-        login = std::make_unique<app::Login>(engine, dir / "p", prompter, clock);
-        login->start();
-        session = login->enter("我的帐户", "");
+        using bench::add;
         storage::Action action(engine);
         auto& l = session->lookups();
-        auto add = [](storage::Cursor& c, std::initializer_list<std::pair<const char*, storage::Value>> fields) {
-            c.append();
-            for (const auto& [f, v] : fields) c.setValue(f, v);
-            c.post();
-        };
-        for (int i = 0; i < 5000; ++i) add(session->prices().table(), {{"CODE", code(i)}, {"NAME", "股票"}, {"PRICE", 10.0}});
-        for (int i = 0; i < 500; ++i) add(l.holdingsPrices(), {{"code", code(i * 10)}, {"name", "持仓"}, {"price2", 9.0}});
+        for (int i = 0; i < 5000; ++i)
+            add(session->prices().table(), {{"CODE", code(i)}, {"NAME", "股票"}, {"PRICE", 10.0}});
+        for (int i = 0; i < 500; ++i)
+            add(l.holdingsPrices(), {{"code", code(i * 10)}, {"name", "持仓"}, {"price2", 9.0}});
         for (int i = 0; i < 30; ++i)
-            add(l.types(), {{"Lx", "t" + std::to_string(i)}, {"Lxm", "类型"}, {"Zk_rate", 0.9}, {"Sxf_rate", 0.003},
-                            {"Yhs_rate", 0.001}, {"Bzj_rate", i < 5 ? 0.1 : 1.0}});
+            add(l.types(), {{"Lx", "t" + std::to_string(i)},
+                            {"Lxm", "类型"},
+                            {"Zk_rate", 0.9},
+                            {"Sxf_rate", 0.003},
+                            {"Yhs_rate", 0.001},
+                            {"Bzj_rate", i < 5 ? 0.1 : 1.0}});
         for (int i = 0; i < 50; ++i)
-            add(l.rules(), {{"Order", i}, {"Code1", code(i * 100)}, {"Code2", code(i * 100 + 99)},
+            add(l.rules(), {{"Order", i},
+                            {"Code1", code(i * 100)},
+                            {"Code2", code(i * 100 + 99)},
                             {"Lx", "t" + std::to_string(i % 30)}});
         add(l.currencies(), {{"Code", "rmb"}, {"Rate", 1.0}, {"Now", true}});
         add(l.currencies(), {{"Code", "hkd"}, {"Rate", 0.92}});
         for (int i = 0; i < 5; ++i) add(l.brokers(), {{"Qsdm", "q" + std::to_string(i)}, {"Qs", "券商"}});
         for (int i = 0; i < 20; ++i)
-            add(l.accountCurrencies(), {{"Qsdm", "q" + std::to_string(i % 5)}, {"Zjzh", std::to_string(1000 + i)},
+            add(l.accountCurrencies(), {{"Qsdm", "q" + std::to_string(i % 5)},
+                                        {"Zjzh", std::to_string(1000 + i)},
                                         {"Bicode", i % 2 ? "HKD" : "rmb"}});
     }
-    ~Reference() {
-        session.reset();
-        login.reset();
-        engine.unbind(storage::Alias::Kvt);
-        engine.unbind(storage::Alias::Curr);
-        std::filesystem::remove_all(dir);
-    }
-    std::filesystem::path dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 0, 0}};
-    std::unique_ptr<app::Login> login;
-    std::unique_ptr<app::Session> session;
 };
 
 void MixedLookups(benchmark::State& state) {
@@ -81,16 +64,36 @@ void MixedLookups(benchmark::State& state) {
             const std::string& t = types[static_cast<std::size_t>(i) % types.size()];
             std::size_t a = static_cast<std::size_t>(i) % accounts.size();
             switch (i % 10) {
-            case 0: benchmark::DoNotOptimize(l.code_to_name(c)); break;
-            case 1: benchmark::DoNotOptimize(l.code_to_lx(c)); break;
-            case 2: benchmark::DoNotOptimize(l.qsdm_to_qs(brokers[a])); break;
-            case 3: benchmark::DoNotOptimize(l.lx_to_lxm(t)); break;
-            case 4: benchmark::DoNotOptimize(l.lx_to_zk_rate(t)); break;
-            case 5: benchmark::DoNotOptimize(l.lx_bzj_rate(t)); break;
-            case 6: benchmark::DoNotOptimize(l.lx_to_sxf_rate(t)); break;
-            case 7: benchmark::DoNotOptimize(l.lx_to_yhs_rate(t)); break;
-            case 8: benchmark::DoNotOptimize(l.zjzh_to_birate(brokers[a], accounts[a])); break;
-            default: benchmark::DoNotOptimize(l.zjzh_to_bi(brokers[a], accounts[a])); break;
+                case 0:
+                    benchmark::DoNotOptimize(l.code_to_name(c));
+                    break;
+                case 1:
+                    benchmark::DoNotOptimize(l.code_to_lx(c));
+                    break;
+                case 2:
+                    benchmark::DoNotOptimize(l.qsdm_to_qs(brokers[a]));
+                    break;
+                case 3:
+                    benchmark::DoNotOptimize(l.lx_to_lxm(t));
+                    break;
+                case 4:
+                    benchmark::DoNotOptimize(l.lx_to_zk_rate(t));
+                    break;
+                case 5:
+                    benchmark::DoNotOptimize(l.lx_bzj_rate(t));
+                    break;
+                case 6:
+                    benchmark::DoNotOptimize(l.lx_to_sxf_rate(t));
+                    break;
+                case 7:
+                    benchmark::DoNotOptimize(l.lx_to_yhs_rate(t));
+                    break;
+                case 8:
+                    benchmark::DoNotOptimize(l.zjzh_to_birate(brokers[a], accounts[a]));
+                    break;
+                default:
+                    benchmark::DoNotOptimize(l.zjzh_to_bi(brokers[a], accounts[a]));
+                    break;
             }
         }
     }
