@@ -36,22 +36,12 @@ order by lx,lxm,bs"
 expect 0 "$grid" "the grid is what its query selects"
 [[ $(head -1 <<<"$grid") == $'类型代码\t类型\t多空\t数量\t均价1\t均价2\t成本\t市值\t货币比率\t市值百分比\t折扣百分比' ]] ||
     fail "grid header"
-grep -q $'^sb\t深B股\t1\t4200\t' <<<"$grid" || fail "the B shares in one row"
-grep -q $'^zzc\t' <<<"$grid" && grep -q $'^zzz\t' <<<"$grid" || fail "the grid holds both total rows"
 
 run stats --chart
 [[ $RC == 0 ]] || fail "chart: exit $RC"
 [[ $(head -2 <<<"$OUT") == $'投资比例条形图\n类型\t市值百分比\t折扣百分比' ]] || fail "chart title and series [$OUT]"
 [[ $(wc -l <<<"$OUT") == $(($(wc -l <<<"$grid") - 1)) ]] || fail "one bar per grid row but the two totals"
 grep -q "总" <<<"$OUT" && fail "the chart holds a total row"
-
-run stats --kind 1 --pl 3 --content 3 --chart
-[[ $(head -2 <<<"$OUT") == $'投资成本和现值条形图\n资金帐户\t成 本\t折扣价值' ]] || fail "the cost chart by discount [$OUT]"
-
-# Closed-out profit: the two bought halves of the closed-out pairs.
-run stats --kind 1 --content 0 --pl 1
-[[ $RC == 0 ]] || fail "closed-out: exit $RC"
-[[ $(tail -n +2 <<<"$OUT" | cut -f2 | tr '\n' ' ') == "P2026091500 P2026110600 " ]] || fail "closed-out rows [$OUT]"
 
 run stats --kind 2 --chart
 expect 0 "" "no chart for the history"

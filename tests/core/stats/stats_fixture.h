@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/login.h"
 #include "app/program_directory.h"
@@ -32,25 +34,18 @@ protected:
     // A Shanghai A-share row of the first cash account.
     void trade(const std::string& wth, const std::string& code, const std::string& name, double amt,
                double price, const std::string& date) {
+        const std::vector<storage::Value> values{wth,  "htzq", "华泰",  "A123456789", "10086601", code,
+                                                 name, amt,    price,   price,        date,       1,
+                                                 1.0,  0.9,    "沪A股", "ha"};
+        std::istringstream fields(
+            "WTH QSDM QS GDDM ZJZH CODE NAME AMT PRICE1 PRICE2 DATE1 BS BIRATE ZK_RATE LXM LX");
         storage::Cursor c(session->kvt(), "tr2.DBF");
         c.append();
-        for (const auto& [f, v] : {std::pair<const char*, storage::Value>{"WTH", wth},
-                                   {"QSDM", "htzq"},
-                                   {"QS", "华泰"},
-                                   {"GDDM", "A123456789"},
-                                   {"ZJZH", "10086601"},
-                                   {"CODE", code},
-                                   {"NAME", name},
-                                   {"AMT", amt},
-                                   {"PRICE1", price},
-                                   {"PRICE2", price},
-                                   {"DATE1", date},
-                                   {"BS", 1},
-                                   {"BIRATE", 1.0},
-                                   {"ZK_RATE", 0.9},
-                                   {"LXM", "沪A股"},
-                                   {"LX", "ha"}})
-            c.setValue(f, v);
+        std::string field;
+        for (const auto& v : values) {
+            fields >> field;
+            c.setValue(field, v);
+        }
         c.post();
     }
 
