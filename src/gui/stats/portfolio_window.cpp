@@ -38,11 +38,16 @@ QString qs(const std::string& s) {
 }
 
 // A category axis keeps one category per text, so a repeated label (cash of several accounts, a
-// type held long and short) would lose its bars: repeats get invisible zero-width marks.
+// type held long and short) would lose its bars: the n-th repeat gets n written in binary in two
+// invisible characters.
 QStringList distinctLabels(const std::vector<stats::Bar>& bars) {
     QStringList labels;
     std::map<std::string, int> seen;
-    for (const auto& bar : bars) labels << qs(bar.label) + QString(seen[bar.label]++, QChar(0x200B));
+    for (const auto& bar : bars) {
+        QString label = qs(bar.label);
+        for (int n = seen[bar.label]++; n > 0; n /= 2) label += QChar(n % 2 ? 0x200C : 0x200B);
+        labels << label;
+    }
     return labels;
 }
 
