@@ -14,14 +14,12 @@ std::size_t at(auto e) {
 
 std::string head(const StatsChoice& c) {
     if (c.history())
-        return "select date1 as 成交日期,wth as 记录标记,qsdm as 券商代码, qs as 券商, zjzh as 资金帐户, lx "
-               "as "
-               "资产类型, code as 代码, name as 名称,";
+        return "select date1 as 成交日期,wth as 记录标记,qsdm as 券商代码, qs as 券商, "
+               "zjzh as 资金帐户, lx as 资产类型, code as 代码, name as 名称,";
     switch (c.content) {
         case Content::Detail:
-            return "select date1 as 日期,wth as 记录标记,qsdm as 券商代码, qs as 券商, zjzh as 资金帐户, lx "
-                   "as "
-                   "类型代码, code as 代码, name as 名称,";
+            return "select date1 as 日期,wth as 记录标记,qsdm as 券商代码, qs as 券商, "
+                   "zjzh as 资金帐户, lx as 类型代码, code as 代码, name as 名称,";
         case Content::ByCode:
             return "select code as 代码, name as 名称, bs as 多空,";
         case Content::ByType:
@@ -40,32 +38,28 @@ Lines columns(const StatsChoice& c) {
             if (detail)
                 return {
                     "AMT as  数量, price1 as 价格1,price2 as 价格2,  cost1+yhs+sxf as 成本,  cost2 as 市值,",
-                    "per as 市值百分比, cost2*birate*zk_rate/( select sum(cost2*birate) from \"tr2.dbf\" "
-                    "where "
-                    "lx='zzz')*100 as 折扣百分比"};
+                    "per as 市值百分比, cost2*birate*zk_rate/"
+                    "( select sum(cost2*birate) from \"tr2.dbf\" where lx='zzz')*100 as 折扣百分比"};
             return {
                 "SUM(AMT) as  数量, sum(price1*amt)/sum(amt) as 均价1,sum(price2*amt)/sum(amt) as 均价2, ",
                 "sum((cost1+yhs+sxf)*birate) as 成本, sum(cost2*birate) as 市值, ",
                 "avg(birate) as 货币比率,",
-                "sum(per) as 市值百分比, sum(cost2*zk_rate*birate)/( select sum(cost2*birate) from "
-                "\"tr2.dbf\" "
-                "where lx='zzz')*100 as 折扣百分比"};
+                "sum(per) as 市值百分比, sum(cost2*zk_rate*birate)/"
+                "( select sum(cost2*birate) from \"tr2.dbf\" where lx='zzz')*100 as 折扣百分比"};
         case Kind::ProfitLoss:
             if (detail)
                 return {
                     "AMT as  数量, price1 as 价格1, price2 as 价格2, cost1+yhs+sxf as 成本, cost2 as 市值,",
-                    discount
-                        ? "cost2*zk_rate as 折扣价值,zk_rate as 折扣率, (cost2*zk_rate-cost1)*100/(cost1) as "
-                          "增值率"
-                        : "sxf+yhs as 交易费,(cost2-cost1-sxf-yhs)*100/(cost1) as 增值率"};
+                    discount ? "cost2*zk_rate as 折扣价值,zk_rate as 折扣率, "
+                               "(cost2*zk_rate-cost1)*100/(cost1) as 增值率"
+                             : "sxf+yhs as 交易费,(cost2-cost1-sxf-yhs)*100/(cost1) as 增值率"};
             return {"SUM(AMT) as  数量, sum(price1*amt)/sum(amt) as 均价1, ",
                     "sum(price2*amt)/sum(amt) as 均价2,sum((cost1+yhs+sxf)*birate) as 成本,",
                     "avg(birate) as 货币比率,",
-                    discount
-                        ? "sum(cost2*zk_rate*birate) as 折扣价值,avg(zk_rate) as 折扣率, "
-                          "sum(cost2*zk_rate-cost1)*100/sum(cost1) as 增值率"
-                        : "sum(cost2*birate) as  市值,sum(sxf+yhs) as 交易费,sum(cost2-cost1-sxf-yhs)*100/"
-                          "sum(cost1) as 增值率"};
+                    discount ? "sum(cost2*zk_rate*birate) as 折扣价值,avg(zk_rate) as 折扣率, "
+                               "sum(cost2*zk_rate-cost1)*100/sum(cost1) as 增值率"
+                             : "sum(cost2*birate) as  市值,sum(sxf+yhs) as 交易费,"
+                               "sum(cost2-cost1-sxf-yhs)*100/sum(cost1) as 增值率"};
         case Kind::TradeHistory:
         case Kind::ClosedPairs:
             return {"AMT as  数量, price1 as 成交价,  price1*amt as 成交金额"};
