@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(window->gridGroup()->height(), PortfolioWindow::kGridHeight);
     }
 
-    void detailedRecordsAreNotPrintedHere() {
+    void repeatedLabelsKeepTheirBarsAndDetailIsNotPrintedHere() {
         choice("选显示内容和方式", 0)->click();
         // Cash rows of several accounts share the label "现金" and each keeps its bar.
         const int rows = window->grid()->model()->rowCount();
