@@ -1,16 +1,11 @@
 // 100,000 mixed reference lookups over tables of realistic size: 5,000 codes in the general price
 // table, 500 in the holdings price list, 30 types, 50 code rules, 20 cash accounts.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/login.h"
-#include "app/program_directory.h"
-#include "port/prompter.h"
-#include "storage/cursor.h"
+#include "book.h"
 
 using namespace varneth;
 
@@ -20,21 +15,11 @@ constexpr int kLookups = 100000;
 
 std::string code(int i) { return std::to_string(600000 + i); }
 
-struct Reference {
+struct Reference : bench::LoggedIn {
     Reference() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "varneth-bench-XXXXXX").string();
-        dir = mkdtemp(tmpl.data());
-        app::createProgramDirectory(dir / "p", app::findDataDir(dir), true);
-        login = std::make_unique<app::Login>(engine, dir / "p", prompter, clock);
-        login->start();
-        session = login->enter("我的帐户", "");
+        using bench::add;
         storage::Action action(engine);
         auto& l = session->lookups();
-        auto add = [](storage::Cursor& c, std::initializer_list<std::pair<const char*, storage::Value>> fields) {
-            c.append();
-            for (const auto& [f, v] : fields) c.setValue(f, v);
-            c.post();
-        };
         for (int i = 0; i < 5000; ++i) add(session->prices().table(), {{"CODE", code(i)}, {"NAME", "股票"}, {"PRICE", 10.0}});
         for (int i = 0; i < 500; ++i) add(l.holdingsPrices(), {{"code", code(i * 10)}, {"name", "持仓"}, {"price2", 9.0}});
         for (int i = 0; i < 30; ++i)
@@ -50,19 +35,6 @@ struct Reference {
             add(l.accountCurrencies(), {{"Qsdm", "q" + std::to_string(i % 5)}, {"Zjzh", std::to_string(1000 + i)},
                                         {"Bicode", i % 2 ? "HKD" : "rmb"}});
     }
-    ~Reference() {
-        session.reset();
-        login.reset();
-        engine.unbind(storage::Alias::Kvt);
-        engine.unbind(storage::Alias::Curr);
-        std::filesystem::remove_all(dir);
-    }
-    std::filesystem::path dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 9, 0, 0}};
-    std::unique_ptr<app::Login> login;
-    std::unique_ptr<app::Session> session;
 };
 
 void MixedLookups(benchmark::State& state) {

@@ -94,6 +94,7 @@ std::vector<Command> accountCommands(); // account, backup
 std::vector<Command> linkCommands();    // link, corporate-action
 std::vector<Command> fundCommands();    // fund, transfer, invest
 std::vector<Command> performanceCommands();  // performance
+std::vector<Command> statsCommands();        // stats
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 

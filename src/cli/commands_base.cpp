@@ -16,6 +16,7 @@
 #include "storage/names.h"
 #include "storage/query.h"
 #include "text/gbk.h"
+#include "tsv.h"
 
 namespace varneth::cli {
 
@@ -151,15 +152,8 @@ int sql(Context& ctx) {
     query.setText(ctx.arg(0));
     requireSingleQuery(db, storage::Query::rewrite(query.text()));
     storage::Cursor& result = query.open();
-    const auto& fields = result.def().fields;
     std::ostringstream tsv;
-    for (std::size_t i = 0; i < fields.size(); ++i) tsv << (i ? "\t" : "") << fields[i].name;
-    tsv << '\n';
-    for (int p = 0; p < result.count(); ++p) {
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            tsv << (i ? "\t" : "") << result.valueAt(p, static_cast<int>(i)).toString();
-        tsv << '\n';
-    }
+    writeTsv(tsv, result);
     ctx.out << tsv.str();
     return 0;
 }

@@ -4,7 +4,7 @@
 #include "command.h"
 #include "fund/fund_ledger.h"
 #include "ledger/capital_transfer.h"
-#include "port/report_sink.h"
+#include "report_file.h"
 #include "text/numbers.h"
 
 namespace varneth::cli {
@@ -29,20 +29,6 @@ bool moveToRow(Context& ctx, fund::FundLedger& fund) {
     t.moveTo(static_cast<int>(*n - 1));
     return true;
 }
-
-// A report file that says so when it cannot be written, as the sink's contract asks.
-class ReportFile : public port::TextFileReport {
-public:
-    ReportFile(const std::string& file, port::Prompter& prompter) : TextFileReport(file), prompter_(prompter) {}
-    bool finish() override {
-        if (TextFileReport::finish()) return true;
-        prompter_.message(port::cannotWrite(file()));
-        return false;
-    }
-
-private:
-    port::Prompter& prompter_;
-};
 
 int fundCommand(Context& ctx) {
     const std::string& action = ctx.arg(0);

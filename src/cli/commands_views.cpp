@@ -3,26 +3,15 @@
 
 #include "app/main_views.h"
 #include "command.h"
-#include "text/numbers.h"
+#include "tsv.h"
 
 namespace varneth::cli {
 
 namespace {
 
-std::string cellText(const storage::Value& v) {
-    return v.isReal() ? text::shortestText(v.toDouble()) : v.toString();
-}
-
 void writeView(std::ostream& out, const char* caption, const storage::Cursor& c) {
-    const auto& fields = c.def().fields;
     out << caption << '\n';
-    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "\t" : "") << fields[i].name;
-    out << '\n';
-    for (int p = 0; p < c.count(); ++p) {
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            out << (i ? "\t" : "") << cellText(c.valueAt(p, static_cast<int>(i)));
-        out << '\n';
-    }
+    writeTsv(out, c);
 }
 
 int view(Context& ctx) {

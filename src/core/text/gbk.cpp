@@ -202,6 +202,11 @@ std::string s10(std::string_view text, int width) {
     return out;
 }
 
+std::string cell(std::string_view text, int width) {
+    if (gbkWidth(trim(text)) < width) return s10(text, width);
+    return std::string(text) + ' ';
+}
+
 std::string gbkToUtf8(std::string_view gbkBytes) {
     std::string out;
     out.reserve(gbkBytes.size() * 3 / 2);

@@ -24,6 +24,9 @@ std::string trim(std::string_view text);
 // Report column padding: the text unchanged, followed by as many blanks as `width` exceeds the GBK
 // width of the trimmed text. Surrounding blanks of the text stay and are not counted.
 std::string s10(std::string_view text, int width);
+// A report cell: as s10, except that a text as wide as the column or wider is followed by one
+// blank, so that two full cells never run together into what reads as one value.
+std::string cell(std::string_view text, int width);
 
 // Legacy files carry GB18030/GBK text. Bytes that do not decode become U+FFFD; characters that do
 // not encode become "?", so that utf8ToGbk(s).size() == gbkWidth(s).

@@ -9,6 +9,7 @@
 #include "ledger/new_cash_account_window.h"
 #include "ledger/order_window.h"
 #include "stats/performance_window.h"
+#include "stats/portfolio_window.h"
 #include "ui/wait_cursor.h"
 
 namespace varneth::gui {
@@ -54,6 +55,7 @@ void SessionWindows::routeMainWindow() {
     });
     main_.setRoute(Route::UpdatePrices, [this] { updatePrices(); });
     main_.setRoute(Route::Performance, [this] { openPerformance(); });
+    main_.setRoute(Route::PortfolioStatistics, [this] { openPortfolio(); });
     main_.setRoute(Route::CapitalTransfer, [this] { openCapitalTransfer(); });
     main_.setRoute(Route::CorporateActions, [this] { openCorporateActions(); });
     main_.setRoute(Route::LinkedProgramSettings, [this] { links_->showCentred(); });
@@ -95,6 +97,11 @@ void SessionWindows::openPerformance() {
         performance_ = std::make_unique<PerformanceWindow>(session_.engine(), session_.prompter(),
                                                            session_.clock(), session_.programDir(), &main_);
     performance_->exec();
+}
+
+void SessionWindows::openPortfolio() {
+    if (!portfolio_) portfolio_ = std::make_unique<PortfolioWindow>(session_, &main_);
+    bringUp(*portfolio_);
 }
 
 void SessionWindows::openCapitalTransfer() {

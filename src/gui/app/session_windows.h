@@ -18,6 +18,7 @@ class MainWindow;
 class NewCashAccountWindow;
 class OrderWindow;
 class PerformanceWindow;
+class PortfolioWindow;
 
 // The windows of one login: the long-lived ones made hidden at login (holdings editor, order window,
 // fund window, linked-program settings) and the others made when the main window first asks for
@@ -40,6 +41,7 @@ private:
     void openFund();
     void updatePrices();
     void openPerformance();
+    void openPortfolio();
     void openCapitalTransfer();
     void openCorporateActions();
 
@@ -52,6 +54,7 @@ private:
     // These two delete themselves when closed.
     QPointer<NewCashAccountWindow> newCashAccount_;
     std::unique_ptr<PerformanceWindow> performance_;  // made once, shown again afterwards
+    std::unique_ptr<PortfolioWindow> portfolio_;      // likewise
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
     QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use

@@ -44,6 +44,15 @@ TEST(S10, PadsByTheWidthOfTheTrimmedText) {
     EXPECT_EQ(s10("ab  ", 6), "ab      ");
 }
 
+TEST(ReportCell, AFullCellGetsOneBlankSoNeighboursNeverRunTogether) {
+    EXPECT_EQ(cell("12.5", 5), "12.5 ");                 // one short: padded as s10 pads
+    EXPECT_EQ(cell("12345", 5), "12345 ");               // exactly full: one blank
+    EXPECT_EQ(cell("0.3333333333333333", 11) + cell("12.5", 11), "0.3333333333333333 12.5       ");
+    EXPECT_EQ(cell("平安银行", 8), "平安银行 ");         // counted in GBK bytes
+    EXPECT_EQ(cell("平安银", 8), "平安银  ");
+    EXPECT_EQ(cell("", 3), "   ");
+}
+
 TEST(GbkConversion, RoundTripsAndReplacesWhatDoesNotConvert) {
     EXPECT_EQ(utf8ToGbk("中文A"), "\326\320\316\304A");
     EXPECT_EQ(gbkToUtf8("\326\320\316\304A"), "中文A");
