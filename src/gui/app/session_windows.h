@@ -18,6 +18,7 @@ class MainWindow;
 class NewCashAccountWindow;
 class OrderWindow;
 class PerformanceWindow;
+class PriceWindow;
 
 // The windows of one login: the long-lived ones made hidden at login (holdings editor, order window,
 // fund window, linked-program settings) and the others made when the main window first asks for
@@ -32,6 +33,7 @@ public:
     OrderWindow& orderWindow() { return *order_; }
     FundWindow& fundWindow() { return *fundWindow_; }
     LinkedProgramWindow& linkedPrograms() { return *links_; }
+    PriceWindow* priceWindow() const;  // the one last opened, while it is open
 
 private:
     void routeMainWindow();
@@ -42,6 +44,7 @@ private:
     void openPerformance();
     void openCapitalTransfer();
     void openCorporateActions();
+    void openPriceWindow();
 
     app::Session& session_;
     MainWindow& main_;
@@ -55,6 +58,7 @@ private:
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
     QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use
+    QPointer<PriceWindow> priceWindow_;                      // a fresh one for each use
 };
 
 }  // namespace varneth::gui
