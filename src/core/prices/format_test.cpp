@@ -66,7 +66,11 @@ bool FormatTest::run(const std::filesystem::path& file) {
     const std::string bytes = in ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())
                                  : std::string();
     const auto size = static_cast<long long>(bytes.size());
-    if (!in || size < kShortest || sources_.table().isEmpty()) {
+    if (sources_.table().isEmpty()) {
+        prompter_.message(kNoSource);
+        return false;
+    }
+    if (!in || size < kShortest) {
         prompter_.message(kTooShort);
         return false;
     }

@@ -17,6 +17,7 @@ class FormatTest {
 public:
     static constexpr int kShortest = 24;
     static constexpr int kLongest = 45;
+    static constexpr const char* kNoSource = "不能用!";
     static constexpr const char* kTooShort = "文件太短或不能读,放弃测试";
     static constexpr const char* kNoDate = "没法找到日期字段,放弃测试";
     static constexpr const char* kGiveUp =
