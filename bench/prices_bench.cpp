@@ -11,8 +11,8 @@
 
 #include "app/login.h"
 #include "app/program_directory.h"
-#include "prices/price_update.h"
 #include "port/prompter.h"
+#include "prices/price_update.h"
 
 using namespace varneth;
 

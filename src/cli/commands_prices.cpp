@@ -17,7 +17,8 @@ prices::DisplayMode displayMode(const Context& ctx) {
     throw UsageError("--mode 只能是 0、1 或 2", ctx.call.command);
 }
 
-int update(Context& ctx, prices::QuoteSources& sources, bool (prices::PriceUpdate::*action)(prices::DisplayMode)) {
+int update(Context& ctx, prices::QuoteSources& sources,
+           bool (prices::PriceUpdate::*action)(prices::DisplayMode)) {
     const prices::DisplayMode mode = displayMode(ctx);
     prices::PriceUpdate update(ctx.engine, sources, ctx.prompter, ctx.clock);
     update.setHooks({[&ctx](const std::string& item) { ctx.out << item << '\n'; }, {}, {}});
@@ -48,7 +49,8 @@ int pricesCommand(Context& ctx) {
         ctx.prompter.message(prices::PriceUpdate::kUnusable);
         return 1;
     }
-    if (action == "test-format") return prices::FormatTest(ctx.engine, sources, ctx.prompter).run(ctx.arg(1)) ? 0 : 1;
+    if (action == "test-format")
+        return prices::FormatTest(ctx.engine, sources, ctx.prompter).run(ctx.arg(1)) ? 0 : 1;
     std::error_code ec;
     const auto dir = std::filesystem::absolute(ctx.arg(1), ec);
     if (ec || !std::filesystem::is_directory(dir, ec)) {

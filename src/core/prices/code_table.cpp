@@ -14,8 +14,8 @@ bool within(int pos, int length, int recordLength, int minLength) {
 }
 
 std::string field(const std::string& record, int pos, int length) {
-    return text::trim(std::string_view(record).substr(static_cast<std::size_t>(pos - 1),
-                                                      static_cast<std::size_t>(length)));
+    return text::trim(
+        std::string_view(record).substr(static_cast<std::size_t>(pos - 1), static_cast<std::size_t>(length)));
 }
 
 }  // namespace

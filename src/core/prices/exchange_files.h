@@ -25,9 +25,9 @@ public:
     struct Opened;
     static Opened createtabs(const std::filesystem::path& dir);
 
-    std::vector<Quote> shenzhen;              // z_hq: fzqdm, fzjcj; name from z_zqxx
-    std::vector<Quote> shanghai;              // show128: s1, s8, s2
-    std::vector<Quote> shenzhenIndices;       // z_zs: fzsmc (as the code), fzjzs
+    std::vector<Quote> shenzhen;                       // z_hq: fzqdm, fzjcj; name from z_zqxx
+    std::vector<Quote> shanghai;                       // show128: s1, s8, s2
+    std::vector<Quote> shenzhenIndices;                // z_zs: fzsmc (as the code), fzjzs
     std::map<std::string, std::string> shenzhenNames;  // z_zqxx: fzqdm → fzqjc (first row of a code)
 
     // The first quote of a code, as a key search finds it.

@@ -63,8 +63,9 @@ void FormatTest::store(const char* field, const storage::Value& value) {
 
 bool FormatTest::run(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    const std::string bytes = in ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())
-                                 : std::string();
+    const std::string bytes =
+        in ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())
+           : std::string();
     const auto size = static_cast<long long>(bytes.size());
     if (sources_.table().isEmpty()) {
         prompter_.message(kNoSource);
@@ -98,7 +99,8 @@ bool FormatTest::run(const std::filesystem::path& file) {
         int type;
     };
     const std::vector<Choice> choices = {
-        {patternText(std::bit_cast<float>(v)) + "   这是最近价格吗? 请仔细回答!", "价格数据类型是0,和汇金相同", 0},
+        {patternText(std::bit_cast<float>(v)) + "   这是最近价格吗? 请仔细回答!",
+         "价格数据类型是0,和汇金相同", 0},
         {generalText(v * 0.001) + "这是最近价格吗?", "价格数据类型是3,和钱龙相同", 3},
         {generalText(v * 0.01) + "这是最近价格吗?", "价格数据类型是2, 和慧眼,建功相同", 2},
         {generalText(~v * 0.001) + "这是最近价格吗?", "价格数据类型是1, 和胜龙相同", 1},

@@ -20,8 +20,7 @@ public:
     static constexpr const char* kNoSource = "不能用!";
     static constexpr const char* kTooShort = "文件太短或不能读,放弃测试";
     static constexpr const char* kNoDate = "没法找到日期字段,放弃测试";
-    static constexpr const char* kGiveUp =
-        "抱歉,要么记录长度错了,要么你骗我,要么因为我能耐有限, 只好放弃!";
+    static constexpr const char* kGiveUp = "抱歉,要么记录长度错了,要么你骗我,要么因为我能耐有限, 只好放弃!";
 
     FormatTest(storage::Engine& engine, QuoteSources& sources, port::Prompter& prompter);
 

@@ -44,9 +44,13 @@ void put(storage::Cursor& c, const char* field, double value) {
 
 }  // namespace
 
-std::string PriceUpdate::missingFile(const fs::path& file) { return "找不到文件" + file.string() + ",请检查!"; }
+std::string PriceUpdate::missingFile(const fs::path& file) {
+    return "找不到文件" + file.string() + ",请检查!";
+}
 
-std::string PriceUpdate::unreadableFile(const fs::path& file) { return "文件" + file.string() + "不能读,请检查!"; }
+std::string PriceUpdate::unreadableFile(const fs::path& file) {
+    return "文件" + file.string() + "不能读,请检查!";
+}
 
 std::string PriceUpdate::damagedFiles(int count, const fs::path& first) {
     return "有" + std::to_string(count) + "个日K线文件不完整或已损坏,已跳过:" + first.string();

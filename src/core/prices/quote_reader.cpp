@@ -64,23 +64,33 @@ struct CloseFile {
 
 PriceEncoding encodingOf(int type) {
     switch (type) {
-        case 1: return PriceEncoding::ComplementedThousandths;
-        case 2: return PriceEncoding::Hundredths;
-        case 3: return PriceEncoding::Thousandths;
-        default: return PriceEncoding::Float;
+        case 1:
+            return PriceEncoding::ComplementedThousandths;
+        case 2:
+            return PriceEncoding::Hundredths;
+        case 3:
+            return PriceEncoding::Thousandths;
+        default:
+            return PriceEncoding::Float;
     }
 }
 
 std::optional<std::int64_t> closeCents(const unsigned char (&bytes)[4], PriceEncoding encoding) {
-    const std::uint32_t raw = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                              static_cast<std::uint32_t>(bytes[2]) << 16 |
-                              static_cast<std::uint32_t>(bytes[3]) << 24;
+    const std::uint32_t raw =
+        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     const auto v = static_cast<std::int64_t>(std::bit_cast<std::int32_t>(raw));
     std::int64_t cents = 0;
     switch (encoding) {
-        case PriceEncoding::ComplementedThousandths: cents = thousandthsToCents(~v); break;
-        case PriceEncoding::Hundredths: cents = v; break;
-        case PriceEncoding::Thousandths: cents = thousandthsToCents(v); break;
+        case PriceEncoding::ComplementedThousandths:
+            cents = thousandthsToCents(~v);
+            break;
+        case PriceEncoding::Hundredths:
+            cents = v;
+            break;
+        case PriceEncoding::Thousandths:
+            cents = thousandthsToCents(v);
+            break;
         case PriceEncoding::Float: {
             const float f = std::bit_cast<float>(raw);
             if (!std::isfinite(f)) return std::nullopt;
@@ -115,13 +125,15 @@ std::vector<QuoteReader::Candidate> QuoteReader::candidates(std::string_view cod
         return std::vector<Candidate>{{joinPath(p, relative), typed}};
     };
     const std::string& h = source_.hqcode;
-    if (h == "hjin") return one(shortCode ? "\\exe\\lineday\\sz\\sz" + c + ".psd" : "\\exe\\lineday\\sh\\sh" + c + ".psd");
+    if (h == "hjin")
+        return one(shortCode ? "\\exe\\lineday\\sz\\sz" + c + ".psd" : "\\exe\\lineday\\sh\\sh" + c + ".psd");
     if (h == "qlong") {
         if (shortCode || code >= "999998") return one("\\hkse\\day\\" + c + ".1dy");
         if (shenzhenRange(code, true)) return one("\\sznse\\day\\" + c + ".day");
         return one("\\shase\\day\\" + shanghaiFileCode(code) + ".day");
     }
-    if (h == "slon") return one(shortCode ? "\\data\\sz\\day\\" + c + ".day" : "\\data\\sh\\day\\" + c + ".day");
+    if (h == "slon")
+        return one(shortCode ? "\\data\\sz\\day\\" + c + ".day" : "\\data\\sh\\day\\" + c + ".day");
     if (h == "eye98") return one(shortCode ? "\\stkdt\\za" + c + ".dat" : "\\stkdt\\ha" + c + ".dat");
     if (h == "tdx") {
         if (code.size() != 6) return {};

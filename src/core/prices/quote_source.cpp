@@ -17,8 +17,12 @@ int smallInt(const storage::Cursor& c, const char* field) {
 }
 
 CodeTableLayout layout(const storage::Cursor& c, const std::string& m) {
-    return {c.text(m + "SUBTAB"),           c.text(m + "CODEFILE"),           smallInt(c, (m + "LEN").c_str()),
-            smallInt(c, (m + "C1").c_str()), smallInt(c, (m + "CLEN").c_str()), smallInt(c, (m + "N1").c_str()),
+    return {c.text(m + "SUBTAB"),
+            c.text(m + "CODEFILE"),
+            smallInt(c, (m + "LEN").c_str()),
+            smallInt(c, (m + "C1").c_str()),
+            smallInt(c, (m + "CLEN").c_str()),
+            smallInt(c, (m + "N1").c_str()),
             smallInt(c, (m + "NLEN").c_str())};
 }
 
@@ -35,7 +39,9 @@ fs::path joinPath(std::string_view base, std::string_view relative) {
 QuoteSources::QuoteSources(storage::Engine& engine)
     : engine_(engine), table_(engine.database(storage::Alias::Curr), kTable) {}
 
-bool QuoteSources::toCurrent() { return table_.locate("NOW", {true}); }
+bool QuoteSources::toCurrent() {
+    return table_.locate("NOW", {true});
+}
 
 std::optional<QuoteSource> QuoteSources::shown() const {
     if (table_.isEmpty()) return std::nullopt;

@@ -122,7 +122,8 @@ PriceWindow::PriceWindow(app::Session& session, QWidget* parent)
     buildDisplay();
 
     update_.setHooks({[this](const std::string& item) { showItem(item); },
-                      [this](int done, int total) { progress(done, total); }, [this] { emit holdingsChanged(); }});
+                      [this](int done, int total) { progress(done, total); },
+                      [this] { emit holdingsChanged(); }});
     setFixedSize(kWidth, kFullHeight);
     sources_.toCurrent();
     refresh();
@@ -134,8 +135,9 @@ void PriceWindow::buildDisplay() {
     const int pitch = fontMetrics().height() + 5;
     for (int i = 0; i < kRows * kColumns; ++i) {
         slots_[static_cast<std::size_t>(i)] =
-            label(this, QString(), QRect(8 + (i / kRows) * kColumnPitch, kDisplayTop + (i % kRows) * pitch,
-                                         kColumnPitch - 2, pitch));
+            label(this, QString(),
+                  QRect(8 + (i / kRows) * kColumnPitch, kDisplayTop + (i % kRows) * pitch, kColumnPitch - 2,
+                        pitch));
     }
 }
 
@@ -150,7 +152,9 @@ void PriceWindow::showCentred() {
     activateWindow();
 }
 
-prices::DisplayMode PriceWindow::mode() const { return static_cast<prices::DisplayMode>(modes_->checkedId()); }
+prices::DisplayMode PriceWindow::mode() const {
+    return static_cast<prices::DisplayMode>(modes_->checkedId());
+}
 
 void PriceWindow::setMode(prices::DisplayMode mode) {
     modes_->button(static_cast<int>(mode))->setChecked(true);
@@ -163,7 +167,9 @@ void PriceWindow::modeChosen() {
     for (QLabel* slot : slots_) slot->setVisible(display);
 }
 
-QString PriceWindow::slotText(int slot) const { return slots_.at(static_cast<std::size_t>(slot))->text(); }
+QString PriceWindow::slotText(int slot) const {
+    return slots_.at(static_cast<std::size_t>(slot))->text();
+}
 
 void PriceWindow::refresh() {
     storage::Cursor& rows = sources_.table();
@@ -220,9 +226,15 @@ void PriceWindow::run(bool (prices::PriceUpdate::*action)(prices::DisplayMode)) 
     refresh();
 }
 
-void PriceWindow::updateCodes() { run(&prices::PriceUpdate::updateCodes); }
-void PriceWindow::updateAll() { run(&prices::PriceUpdate::updateAll); }
-void PriceWindow::updateMine() { run(&prices::PriceUpdate::updateMine); }
+void PriceWindow::updateCodes() {
+    run(&prices::PriceUpdate::updateCodes);
+}
+void PriceWindow::updateAll() {
+    run(&prices::PriceUpdate::updateAll);
+}
+void PriceWindow::updateMine() {
+    run(&prices::PriceUpdate::updateMine);
+}
 
 // After 40 items the display starts again at the first slot.
 void PriceWindow::showItem(const std::string& item) {
@@ -248,7 +260,9 @@ void PriceWindow::openDefinitions() {
     definitions_->showCentred();
 }
 
-QuotePathWindow* PriceWindow::pathWindow() const { return pathWindow_.data(); }
+QuotePathWindow* PriceWindow::pathWindow() const {
+    return pathWindow_.data();
+}
 
 void PriceWindow::openPathWindow() {
     delete pathWindow_.data();

@@ -57,10 +57,14 @@ QuoteDefinitionsWindow::QuoteDefinitionsWindow(app::Session& session, prices::Qu
     auto* dayFiles = new QGroupBox(QStringLiteral("日K线文件格式："));
     auto* grid = new QGridLayout(dayFiles);
     row = 0;
-    for (const auto& [text, field] : std::vector<std::pair<const char*, const char*>>{
-             {"深市K线相对路径", "SZSUBPATH"}, {"沪市K线相对路径", "SHSUBPATH"}, {"K线文件记录长度", "LENGTH"},
-             {"价格数据类型", "TYPE"}, {"深市K线文件前缀", "SZHEAD"}, {"沪市K线文件前缀", "SHHEAD"},
-             {"K线文件后缀", "TAIL"}}) {
+    for (const auto& [text, field] :
+         std::vector<std::pair<const char*, const char*>>{{"深市K线相对路径", "SZSUBPATH"},
+                                                          {"沪市K线相对路径", "SHSUBPATH"},
+                                                          {"K线文件记录长度", "LENGTH"},
+                                                          {"价格数据类型", "TYPE"},
+                                                          {"深市K线文件前缀", "SZHEAD"},
+                                                          {"沪市K线文件前缀", "SHHEAD"},
+                                                          {"K线文件后缀", "TAIL"}}) {
         grid->addWidget(caption(text), row, 0);
         grid->addWidget(edit(field), row, 1);
         if (std::string_view(field) == "TYPE") grid->addWidget(caption(kTypeCaption), row, 2);
@@ -70,7 +74,8 @@ QuoteDefinitionsWindow::QuoteDefinitionsWindow(app::Session& session, prices::Qu
     connect(test, &QPushButton::clicked, this, &QuoteDefinitionsWindow::testFormat);
     grid->addWidget(test, row, 1);
 
-    const char* tableCaptions[] = {"相对路径", "文件名", "记录长度", "代码起始位置", "代码长度", "名称起始位置", "名称长度"};
+    const char* tableCaptions[] = {"相对路径", "文件名",       "记录长度", "代码起始位置",
+                                   "代码长度", "名称起始位置", "名称长度"};
     const auto codeTable = [&](const char* title, const char* m) {
         auto* box = new QGroupBox(QString::fromUtf8(title));
         auto* g = new QGridLayout(box);
@@ -159,7 +164,8 @@ bool QuoteDefinitionsWindow::store() {
 void QuoteDefinitionsWindow::removeShown() {
     storage::Cursor& row = sources_.table();
     if (row.isEmpty()) return;
-    if (!session_.prompter().ask(deleteQuestion(QString::fromStdString(row.text("HQCODE"))).toStdString())) return;
+    if (!session_.prompter().ask(deleteQuestion(QString::fromStdString(row.text("HQCODE"))).toStdString()))
+        return;
     {
         storage::Action action(session_.engine());
         if (row.state() != storage::Cursor::State::Browse) row.cancel();

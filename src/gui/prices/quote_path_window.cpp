@@ -21,7 +21,8 @@ QuotePathWindow::QuotePathWindow(prices::QuoteSources& sources, port::Prompter& 
     setAttribute(Qt::WA_DeleteOnClose);
 
     drives_ = new QComboBox;
-    for (const QFileInfo& drive : QDir::drives()) drives_->addItem(QDir::toNativeSeparators(drive.absolutePath()));
+    for (const QFileInfo& drive : QDir::drives())
+        drives_->addItem(QDir::toNativeSeparators(drive.absolutePath()));
     model_ = new QFileSystemModel(this);
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setRootPath(QString());
@@ -33,7 +34,9 @@ QuotePathWindow::QuotePathWindow(prices::QuoteSources& sources, port::Prompter& 
     shown_->setObjectName(QStringLiteral("shownDirectory"));
     connect(drives_, &QComboBox::activated, this, &QuotePathWindow::driveChosen);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& index) { shown_->setText(QDir::toNativeSeparators(model_->filePath(index))); });
+            [this](const QModelIndex& index) {
+                shown_->setText(QDir::toNativeSeparators(model_->filePath(index)));
+            });
 
     auto* buttons = new QHBoxLayout;
     const auto add = [&](const char* text, auto action) {
@@ -60,7 +63,9 @@ QuotePathWindow::QuotePathWindow(prices::QuoteSources& sources, port::Prompter& 
     selectDirectory(start);
 }
 
-QString QuotePathWindow::shownDirectory() const { return QDir::fromNativeSeparators(shown_->text()); }
+QString QuotePathWindow::shownDirectory() const {
+    return QDir::fromNativeSeparators(shown_->text());
+}
 
 void QuotePathWindow::selectDirectory(const QString& dir) {
     const QModelIndex index = model_->index(dir);
@@ -69,7 +74,9 @@ void QuotePathWindow::selectDirectory(const QString& dir) {
     shown_->setText(QDir::toNativeSeparators(QDir(dir).absolutePath()));
 }
 
-void QuotePathWindow::driveChosen(int index) { selectDirectory(QDir::fromNativeSeparators(drives_->itemText(index))); }
+void QuotePathWindow::driveChosen(int index) {
+    selectDirectory(QDir::fromNativeSeparators(drives_->itemText(index)));
+}
 
 void QuotePathWindow::confirm() {
     try {

@@ -18,8 +18,7 @@ namespace varneth::gui {
 class QuotePathWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* kHelp =
-        "先通过小方框选文件夹，再双击大方框中文件夹图标选自文件夹或目录。";
+    static constexpr const char* kHelp = "先通过小方框选文件夹，再双击大方框中文件夹图标选自文件夹或目录。";
 
     QuotePathWindow(prices::QuoteSources& sources, port::Prompter& prompter, QWidget* parent = nullptr);
 

@@ -14,14 +14,19 @@ namespace varneth::testsupport {
 inline std::string dayRecord(std::int32_t date, std::uint32_t closeBits, int length = 32) {
     std::string r(static_cast<std::size_t>(length), '\0');
     const auto put = [&r](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) r[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i) & 0xff);
+        for (int i = 0; i < 4; ++i)
+            r[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i) & 0xff);
     };
     put(0, static_cast<std::uint32_t>(date));
     put(16, closeBits);
     return r;
 }
-inline std::uint32_t intBits(std::int32_t v) { return static_cast<std::uint32_t>(v); }
-inline std::uint32_t floatBits(float f) { return std::bit_cast<std::uint32_t>(f); }
+inline std::uint32_t intBits(std::int32_t v) {
+    return static_cast<std::uint32_t>(v);
+}
+inline std::uint32_t floatBits(float f) {
+    return std::bit_cast<std::uint32_t>(f);
+}
 
 inline void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
     std::filesystem::create_directories(file.parent_path());

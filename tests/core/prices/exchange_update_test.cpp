@@ -20,7 +20,8 @@ void writeDbf(const std::filesystem::path& file, const std::vector<Column>& colu
     DBFHandle dbf = DBFCreate(file.string().c_str());
     ASSERT_NE(dbf, nullptr);
     for (const Column& c : columns)
-        DBFAddField(dbf, c.name, c.type == 'C' ? FTString : FTDouble, c.type == 'C' ? 20 : 12, c.type == 'C' ? 0 : 3);
+        DBFAddField(dbf, c.name, c.type == 'C' ? FTString : FTDouble, c.type == 'C' ? 20 : 12,
+                    c.type == 'C' ? 0 : 3);
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t f = 0; f < columns.size(); ++f) {
             const int ri = static_cast<int>(r), fi = static_cast<int>(f);

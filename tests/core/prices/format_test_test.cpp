@@ -32,7 +32,8 @@ protected:
 };
 
 TEST_F(FormatTestTest, PlainDateOfLength45ThenThousandthsAfterTheMeaninglessFloat) {
-    const std::string bytes = dayRecord(20261203, intBits(10000), 45) + dayRecord(20261204, intBits(12345), 45);
+    const std::string bytes =
+        dayRecord(20261203, intBits(10000), 45) + dayRecord(20261204, intBits(12345), 45);
     yesAfter(45 - 24);  // the date question at 45 is the 22nd
     yesAfter(1);        // the float is refused, thousandths taken
     ASSERT_TRUE(run(bytes));
@@ -46,7 +47,8 @@ TEST_F(FormatTestTest, PlainDateOfLength45ThenThousandthsAfterTheMeaninglessFloa
 }
 
 TEST_F(FormatTestTest, ComplementedDatesOnlyAfterEveryPlainLength) {
-    const std::string bytes = dayRecord(~20261203, intBits(~10000), 32) + dayRecord(~20261204, intBits(~12345), 32);
+    const std::string bytes =
+        dayRecord(~20261203, intBits(~10000), 32) + dayRecord(~20261204, intBits(~12345), 32);
     yesAfter(22 + 8);  // all 22 plain lengths refused; the complemented one at 32
     yesAfter(3);
     ASSERT_TRUE(run(bytes));

@@ -12,9 +12,9 @@ class PriceUpdateTest : public testsupport::PricesFixture {};
 
 TEST_F(PriceUpdateTest, AllPricesInCodeOrderZeroNeverOverwritesDamagedToldOnce) {
     tdx("sz", "000002", 700);
-    tdx("sh", "600000", 0);        // shown, not written
-    tdx("sh", "113050", 126805);   // a bond in thousandths: 126.805 goes to the even cent
-    tdx("sh", "510050", 3125);     // a fund in thousandths: an exact half to the even cent
+    tdx("sh", "600000", 0);       // shown, not written
+    tdx("sh", "113050", 126805);  // a bond in thousandths: 126.805 goes to the even cent
+    tdx("sh", "510050", 3125);    // a fund in thousandths: an exact half to the even cent
     testsupport::writeBytes(quotes() / "vipdoc/sz/lday/sz000063.day", std::string(20, '\1'));
     testsupport::writeBytes(quotes() / "vipdoc/sz/lday/sz000069.day", std::string(31, '\1'));
 
@@ -24,8 +24,8 @@ TEST_F(PriceUpdateTest, AllPricesInCodeOrderZeroNeverOverwritesDamagedToldOnce) 
     EXPECT_EQ(general("113050"), static_cast<double>(126.8f));
     EXPECT_EQ(general("510050"), static_cast<double>(3.12f));
     EXPECT_EQ(general("600000"), 11.62);
-    EXPECT_EQ(prompter.messages,
-              Strings{"有2个日K线文件不完整或已损坏,已跳过:" + (quotes() / "vipdoc/sz/lday/sz000063.day").string()});
+    EXPECT_EQ(prompter.messages, Strings{"有2个日K线文件不完整或已损坏,已跳过:" +
+                                         (quotes() / "vipdoc/sz/lday/sz000063.day").string()});
     EXPECT_EQ(lastProgress.first, lastProgress.second);
     EXPECT_EQ(lastProgress.second, generalCount());
 }
@@ -99,10 +99,21 @@ protected:
         use(sources->choose("mine") ? "mine" : "hjin");
         storage::Cursor& row = sources->table();
         row.setValue("HQCODE", "mine");
-        for (const auto& [f, v] : std::vector<std::pair<const char*, storage::Value>>{
-                 {"SZSUBTAB", "\\tab"}, {"SZCODEFILE", "sz.txt"}, {"SZLEN", szLen}, {"SZC1", 1}, {"SZCLEN", 6},
-                 {"SZN1", 7}, {"SZNLEN", 8}, {"SHSUBTAB", "\\tab"}, {"SHCODEFILE", "sh.txt"}, {"SHLEN", shLen},
-                 {"SHC1", 3}, {"SHCLEN", 6}, {"SHN1", 10}, {"SHNLEN", 8}})
+        for (const auto& [f, v] :
+             std::vector<std::pair<const char*, storage::Value>>{{"SZSUBTAB", "\\tab"},
+                                                                 {"SZCODEFILE", "sz.txt"},
+                                                                 {"SZLEN", szLen},
+                                                                 {"SZC1", 1},
+                                                                 {"SZCLEN", 6},
+                                                                 {"SZN1", 7},
+                                                                 {"SZNLEN", 8},
+                                                                 {"SHSUBTAB", "\\tab"},
+                                                                 {"SHCODEFILE", "sh.txt"},
+                                                                 {"SHLEN", shLen},
+                                                                 {"SHC1", 3},
+                                                                 {"SHCLEN", 6},
+                                                                 {"SHN1", 10},
+                                                                 {"SHNLEN", 8}})
             row.setValue(f, v);
         row.post();
     }
@@ -111,12 +122,14 @@ protected:
 
 TEST_F(CodeTableTest, BothFilesAreReadEachCodeAddedOnceLettersIgnored) {
     generic(16, 20);
-    testsupport::writeBytes(quotes() / "tab/sz.txt", testsupport::codeRecord(16, 1, "000002", 7, gbk("万科A")) +
-                                                         testsupport::codeRecord(16, 1, "001999", 7, gbk("新股甲")) +
-                                                         testsupport::codeRecord(16, 1, "A00001", 7, gbk("字母")) +
-                                                         "12345");  // a trailing part record
-    testsupport::writeBytes(quotes() / "tab/sh.txt", testsupport::codeRecord(20, 3, "688999", 10, gbk("新股乙")) +
-                                                         testsupport::codeRecord(20, 3, "001999", 10, gbk("重复")));
+    testsupport::writeBytes(quotes() / "tab/sz.txt",
+                            testsupport::codeRecord(16, 1, "000002", 7, gbk("万科A")) +
+                                testsupport::codeRecord(16, 1, "001999", 7, gbk("新股甲")) +
+                                testsupport::codeRecord(16, 1, "A00001", 7, gbk("字母")) +
+                                "12345");  // a trailing part record
+    testsupport::writeBytes(quotes() / "tab/sh.txt",
+                            testsupport::codeRecord(20, 3, "688999", 10, gbk("新股乙")) +
+                                testsupport::codeRecord(20, 3, "001999", 10, gbk("重复")));
     const int before = generalCount();
     ASSERT_TRUE(update->updateCodes(DisplayMode::Both));
     EXPECT_EQ(shown, (Strings{"001999-新股甲", "688999-新股乙"}));
@@ -134,7 +147,8 @@ TEST_F(CodeTableTest, BothFilesAreReadEachCodeAddedOnceLettersIgnored) {
 
 TEST_F(CodeTableTest, ShowOnlyAddsNothingBadLayoutAndMissingFileAreTold) {
     generic(0, 20);
-    testsupport::writeBytes(quotes() / "tab/sz.txt", testsupport::codeRecord(16, 1, "001999", 7, gbk("新股甲")));
+    testsupport::writeBytes(quotes() / "tab/sz.txt",
+                            testsupport::codeRecord(16, 1, "001999", 7, gbk("新股甲")));
     const int before = generalCount();
     ASSERT_TRUE(update->updateCodes(DisplayMode::ShowOnly));
     EXPECT_EQ(prompter.messages,

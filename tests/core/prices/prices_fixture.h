@@ -29,7 +29,9 @@ protected:
         use("tdx");
         update = std::make_unique<prices::PriceUpdate>(engine, *sources, prompter, clock);
         update->setHooks({[this](const std::string& item) { shown.push_back(item); },
-                          [this](int done, int total) { lastProgress = {done, total}; },
+                          [this](int done, int total) {
+                              lastProgress = {done, total};
+                          },
                           [this] { ++reopened; }});
     }
     void TearDown() override { EXPECT_TRUE(prompter.unexpected.empty()); }
@@ -60,7 +62,9 @@ protected:
         c.last();
         return c.value(field);
     }
-    int generalCount() { return storage::Cursor(engine.database(storage::Alias::Curr), "allstocks.DBF").count(); }
+    int generalCount() {
+        return storage::Cursor(engine.database(storage::Alias::Curr), "allstocks.DBF").count();
+    }
 
     TempDir dir;
     storage::Engine engine;

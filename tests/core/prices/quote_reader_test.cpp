@@ -99,7 +99,8 @@ TEST(QuoteReaderFiles, TdxTriesTheOtherMarketAndKnowsItsScales) {
     EXPECT_EQ(c[0].file.string(), "/t/vipdoc/sz/lday/sz113050.day");
     EXPECT_EQ(c[1].file.string(), "/t/vipdoc/sh/lday/sh113050.day");
     EXPECT_EQ(c[0].encoding, PriceEncoding::Thousandths);
-    EXPECT_EQ(files("tdx", "699001"), (Files{"/q/vipdoc/sh/lday/sh000001.day", "/q/vipdoc/sz/lday/sz699001.day"}));
+    EXPECT_EQ(files("tdx", "699001"),
+              (Files{"/q/vipdoc/sh/lday/sh000001.day", "/q/vipdoc/sz/lday/sz699001.day"}));
     EXPECT_EQ(files("tdx", "000300")[0], "/q/vipdoc/sh/lday/sh000300.day");
     for (const char* thousandths : {"900901", "510050", "150001", "160001", "180001", "010107", "100213",
                                     "110001", "120001", "131810", "140001"})
