@@ -105,35 +105,44 @@ void PriceUpdate::tell(const Damage& damage) {
     if (damage.count > 0) prompter_.message(damagedFiles(damage.count, damage.first));
 }
 
-bool PriceUpdate::updateAll(DisplayMode mode) {
-    storage::Action action(engine_);
-    const auto source = usableSource();
-    if (!source) return false;
-    if (source->isDbf()) {
-        const auto files = createtabs(*source);
-        if (!files) return false;
-        dbf_code(*files);
-        prompter_.message(kDbfDone);
-        return true;
-    }
-    const QuoteReader reader(*source);
-    GeneralTable general(engine_);
-    Damage damage;
-    const int total = general.count();
+// The exchange tables of a "dbf" source fill the general price table, prices and codes at once.
+bool PriceUpdate::exchangeCodes(const QuoteSource& source) {
+    const auto files = createtabs(source);
+    if (!files) return false;
+    dbf_code(*files);
+    prompter_.message(kDbfDone);
+    return true;
+}
+
+// The close of every row's code into `field`: shown unless the mode is 0, written unless it is 1;
+// a zero is shown but never written.
+void PriceUpdate::pricePass(storage::Cursor& rows, const char* field, const QuoteReader& reader,
+                            DisplayMode mode, Damage& damage) {
+    const int total = rows.count();
     int done = 0;
-    general.suspendDisplay();
-    for (general.first(); !general.eof(); general.next()) {
+    rows.suspendDisplay();
+    for (rows.first(); !rows.eof(); rows.next()) {
         progress(done++, total);
-        const std::string code = general.text("CODE");
+        const std::string code = rows.text("CODE");
         if (code.empty()) continue;
         const Reading r = reader.readprice(code);
         damage.note(r);
         if (!r.found()) continue;
         show(mode, priceItem(code, r.price));
-        if (mode != DisplayMode::ShowOnly && r.price != 0) put(general, "PRICE", r.price);
+        if (mode != DisplayMode::ShowOnly && r.price != 0) put(rows, field, r.price);
     }
-    general.resumeDisplay();
+    rows.resumeDisplay();
     progress(total, total);
+}
+
+bool PriceUpdate::updateAll(DisplayMode mode) {
+    storage::Action action(engine_);
+    const auto source = usableSource();
+    if (!source) return false;
+    if (source->isDbf()) return exchangeCodes(*source);
+    GeneralTable general(engine_);
+    Damage damage;
+    pricePass(general, "PRICE", QuoteReader(*source), mode, damage);
     tell(damage);
     return true;
 }
@@ -153,19 +162,7 @@ bool PriceUpdate::updateMine(DisplayMode mode) {
     const QuoteReader reader(*source);
     HoldingsView book(engine_);
     Damage damage;
-    const int total = book.count();
-    int done = 0;
-    for (book.first(); !book.eof(); book.next()) {
-        progress(done++, total);
-        const std::string code = book.text("CODE");
-        if (code.empty()) continue;
-        const Reading r = reader.readprice(code);
-        damage.note(r);
-        if (!r.found()) continue;
-        show(mode, priceItem(code, r.price));
-        if (mode != DisplayMode::ShowOnly && r.price != 0) put(book, "PRICE2", r.price);
-    }
-    progress(total, total);
+    pricePass(book, "PRICE2", reader, mode, damage);
     if (hooks_.reopenViews) hooks_.reopenViews();
     indexLevels(reader, damage);
     tell(damage);
@@ -193,13 +190,7 @@ bool PriceUpdate::updateCodes(DisplayMode mode) {
     storage::Action action(engine_);
     const auto source = usableSource();
     if (!source) return false;
-    if (source->isDbf()) {
-        const auto files = createtabs(*source);
-        if (!files) return false;
-        dbf_code(*files);
-        prompter_.message(kDbfDone);
-        return true;
-    }
+    if (source->isDbf()) return exchangeCodes(*source);
     if (source->hqcode == "eye98" || source->hqcode == "tdx") {
         prompter_.message(kCannotRead);
         return false;

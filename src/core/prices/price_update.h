@@ -76,7 +76,10 @@ private:
     void show(DisplayMode mode, const std::string& item);
     void progress(int done, int total);
     void tell(const Damage& damage);
+    void pricePass(storage::Cursor& rows, const char* field, const QuoteReader& reader, DisplayMode mode,
+                   Damage& damage);
     void indexLevels(const QuoteReader& reader, Damage& damage);
+    bool exchangeCodes(const QuoteSource& source);
     void appe_code(const std::filesystem::path& file, const CodeTableLayout& layout, DisplayMode mode,
                    storage::Cursor& general);
 

@@ -4,14 +4,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -19,6 +17,7 @@
 #include "prices/quote_definitions_window.h"
 #include "prices/quote_path_window.h"
 #include "storage/error.h"
+#include "ui/centre.h"
 #include "ui/help_viewer.h"
 #include "ui/wait_cursor.h"
 
@@ -142,11 +141,7 @@ void PriceWindow::buildDisplay() {
 }
 
 void PriceWindow::showCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ui::moveToScreenCentre(*this);
     show();
     raise();
     activateWindow();

@@ -4,16 +4,15 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "prices/format_test.h"
 #include "storage/error.h"
+#include "ui/centre.h"
 #include "ui/help_viewer.h"
 
 namespace varneth::gui {
@@ -122,11 +121,7 @@ QLineEdit* QuoteDefinitionsWindow::box(const char* field) const {
 void QuoteDefinitionsWindow::showCentred() {
     load();
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ui::moveToScreenCentre(*this);
     show();
     raise();
     activateWindow();
