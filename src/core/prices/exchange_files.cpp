@@ -65,6 +65,7 @@ const ExchangeFiles::Quote* first(const std::vector<ExchangeFiles::Quote>& rows,
 ExchangeFiles::Opened ExchangeFiles::createtabs(const fs::path& dir) {
     Opened result;
     std::vector<Dbf> tables;
+    std::vector<fs::path> paths;
     for (const char* name : kFiles) {
         const auto file = findFile(dir, name);
         if (!file) {
@@ -77,6 +78,7 @@ ExchangeFiles::Opened ExchangeFiles::createtabs(const fs::path& dir) {
             return result;
         }
         tables.push_back(std::move(dbf));
+        paths.push_back(*file);
     }
     ExchangeFiles files;
     const auto sz = quotes(tables[0].get(), "fzqdm", nullptr, "fzjcj");
@@ -87,7 +89,7 @@ ExchangeFiles::Opened ExchangeFiles::createtabs(const fs::path& dir) {
                                            list ? &*list : nullptr, sh ? &*sh : nullptr};
     for (std::size_t i = 0; i < read.size(); ++i)
         if (!read[i]) {
-            result.unreadable = *findFile(dir, kFiles[i]);
+            result.unreadable = paths[i];
             return result;
         }
     for (const auto& q : *list) files.shenzhenNames.emplace(q.code, q.name);
