@@ -46,9 +46,6 @@ run 1 "不能用!" "the seed's tdx row has no path" prices update-all
 run 1 "设置的路径不存在！" "a path that does not exist" prices path "$T/nowhere"
 mkdir -p "$Q"
 run 0 "" "path of the current source" prices path "$Q"
-rmdir "$Q"
-run 1 "设置的路径不存在！" "the quote directory went away" prices update-mine
-mkdir -p "$Q"
 
 day "$Q/vipdoc/sz/lday/sz000002.day" 650 700
 day "$Q/vipdoc/sh/lday/sh600000.day" 1100 0
@@ -69,7 +66,6 @@ run 0 "000001:12.00
 有1个日K线文件不完整或已损坏,已跳过:$Q/vipdoc/sz/lday/sz000063.day" "all prices in code order" prices update-all
 [[ $(field allstocks.DBF 000002 3) == 7 ]] || fail "000002 not written"
 [[ $(field allstocks.DBF 600000 3) == 11.62 ]] || fail "a zero replaced 600000's price"
-[[ $(field allstocks.DBF 113050 3) == 126.80000305175781 ]] || fail "113050: $(field allstocks.DBF 113050 3)"
 
 day "$Q/vipdoc/sz/lday/sz000001.day" 1200 1300
 run 0 "000001:13.00" "display mode 1 shows and writes no price" prices update-mine --mode 1
@@ -103,5 +99,4 @@ run 1 "文件太短或不能读,放弃测试" "format test on no file" prices te
 
 run 2 "" "an unknown display mode" prices update-all --mode 3
 run 2 "" "an unknown action" prices refresh
-run 2 "" "path without a directory" prices path
 echo "prices commands: all passed"
