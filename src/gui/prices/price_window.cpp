@@ -25,7 +25,7 @@ namespace varneth::gui {
 
 namespace {
 
-constexpr int kWidth = 400;
+constexpr int kWidth = 420;
 constexpr const char* kExplanation =
     "汇金,钱龙,胜龙已设好,dbf唯沪市指数读不到, 慧眼唯补代码不行;其他要根据格式设参数--参看汇金98参数设置, "
     "不会设者可用改软件参数中测试功能猜参数，也可email 日K线文件和代码表文件来,并告知相对路径,"
@@ -75,7 +75,7 @@ PriceWindow::PriceWindow(app::Session& session, QWidget* parent)
     name_->setReadOnly(true);
     name_->setGeometry(172, 76, 70, 24);
     auto* define = new QPushButton(QStringLiteral("增删数据源并修改参数"), this);
-    define->setGeometry(246, 76, 146, 24);
+    define->setGeometry(246, 76, 166, 24);
     connect(define, &QPushButton::clicked, this, &PriceWindow::openDefinitions);
     note_ = label(this, QString(), QRect(88, 102, kWidth - 96, 20));
 
@@ -83,9 +83,9 @@ PriceWindow::PriceWindow(app::Session& session, QWidget* parent)
     path_ = new QLineEdit(this);
     path_->setObjectName(QStringLiteral("path"));
     path_->setReadOnly(true);
-    path_->setGeometry(98, 126, 226, 24);
+    path_->setGeometry(98, 126, 246, 24);
     auto* changePath = new QPushButton(QStringLiteral("改路径"), this);
-    changePath->setGeometry(328, 126, 64, 24);
+    changePath->setGeometry(348, 126, 64, 24);
     connect(changePath, &QPushButton::clicked, this, &PriceWindow::openPathWindow);
 
     const auto button = [this](const char* text, const QRect& where, auto action) {
@@ -93,24 +93,24 @@ PriceWindow::PriceWindow(app::Session& session, QWidget* parent)
         b->setGeometry(where);
         connect(b, &QPushButton::clicked, this, action);
     };
-    button("更新(补充)代码表", QRect(8, 160, 124, 30), [this] { updateCodes(); });
-    button("更新所有股票价", QRect(138, 160, 124, 30), [this] { updateAll(); });
-    button("更新我的股票价", QRect(268, 160, 124, 30), [this] { updateMine(); });
+    button("更新(补充)代码表", QRect(8, 160, 130, 30), [this] { updateCodes(); });
+    button("更新所有股票价", QRect(145, 160, 130, 30), [this] { updateAll(); });
+    button("更新我的股票价", QRect(282, 160, 130, 30), [this] { updateMine(); });
 
     modeGroup_ = new QWidget(this);
     modeGroup_->setObjectName(QStringLiteral("displayMode"));
-    modeGroup_->setGeometry(8, 198, 270, 26);
+    modeGroup_->setGeometry(8, 198, 312, 26);
     modes_ = new QButtonGroup(this);
     const char* captions[] = {"只更新不显示", "只显示不更新", "既更新也显示"};
     for (int i = 0; i < 3; ++i) {
         auto* item = new QRadioButton(QString::fromUtf8(captions[i]), modeGroup_);
-        item->setGeometry(i * 90, 0, 90, 26);
+        item->setGeometry(i * 104, 0, 104, 26);
         modes_->addButton(item, i);
     }
     modes_->button(static_cast<int>(prices::DisplayMode::Both))->setChecked(true);
     connect(modes_, &QButtonGroup::idClicked, this, [this] { modeChosen(); });
-    button("帮助", QRect(284, 196, 52, 28), [this] { help(); });
-    button("关闭", QRect(340, 196, 52, 28), [this] { close(); });
+    button("帮助", QRect(322, 196, 44, 28), [this] { help(); });
+    button("关闭", QRect(368, 196, 44, 28), [this] { close(); });
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
