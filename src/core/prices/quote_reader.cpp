@@ -2,9 +2,8 @@
 
 #include <bit>
 #include <cmath>
-#include <cstdio>
+#include <fstream>
 #include <limits>
-#include <memory>
 
 #include "text/numbers.h"
 
@@ -55,10 +54,6 @@ std::int64_t thousandthsToCents(std::int64_t thousandths) {
     if (r > 5 || (r == 5 && (q & 1) != 0)) ++q;
     return q;
 }
-
-struct CloseFile {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 }  // namespace
 
@@ -167,15 +162,15 @@ Reading QuoteReader::readFile(const Candidate& candidate) const {
     if (!fs::exists(status)) return r;
     r.status = Reading::Status::Damaged;
     if (!fs::is_regular_file(status)) return r;
-    std::unique_ptr<std::FILE, CloseFile> f(std::fopen(candidate.file.c_str(), "rb"));
-    if (!f) return r;
-    std::setvbuf(f.get(), nullptr, _IONBF, 0);
+    std::ifstream in;
+    in.rdbuf()->pubsetbuf(nullptr, 0);  // four bytes are read: no block to fill
+    in.open(candidate.file, std::ios::binary);
+    if (!in) return r;
     const auto size = static_cast<long long>(fs::file_size(candidate.file, ec));
     if (ec || recordLength_ < kCloseOffset + kCloseWidth || size < recordLength_) return r;
     unsigned char bytes[4];
-    if (std::fseek(f.get(), static_cast<long>(size - recordLength_ + kCloseOffset), SEEK_SET) != 0 ||
-        std::fread(bytes, 1, sizeof bytes, f.get()) != sizeof bytes)
-        return r;
+    in.seekg(size - recordLength_ + kCloseOffset);
+    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) return r;
     const auto cents = closeCents(bytes, candidate.encoding);
     if (!cents) return r;
     r.status = Reading::Status::Found;
