@@ -42,12 +42,6 @@ TEST(CloseCents, ThousandthsRoundOnTheExactDecimal) {
     EXPECT_EQ(cents(intBits(-2147483647 - 1), PriceEncoding::Hundredths), std::nullopt);
 }
 
-TEST(CloseCents, PriceIsTheFloatNearestTheCents) {
-    EXPECT_EQ(priceOfCents(1012), 10.12f);
-    EXPECT_EQ(priceOfCents(391235), 3912.35f);
-    EXPECT_EQ(encodingOf(7), PriceEncoding::Float);
-}
-
 QuoteSource source(const char* hqcode, const std::string& path, int type = 3) {
     QuoteSource s;
     s.hqcode = hqcode;
