@@ -239,6 +239,15 @@ void PriceUpdate::appe_code(const fs::path& file, const CodeTableLayout& layout,
     progress(total, total);
 }
 
+bool PriceUpdate::checkExchangeFiles() {
+    const auto source = sources_.current();
+    std::error_code ec;
+    if (!source || !source->isDbf() || source->path.empty() ||
+        !fs::is_directory(joinPath(source->path, ""), ec))
+        return true;
+    return createtabs(*source).has_value();
+}
+
 std::optional<ExchangeFiles> PriceUpdate::createtabs(const QuoteSource& source) {
     auto opened = ExchangeFiles::createtabs(joinPath(source.path, ""));
     if (!opened.missing.empty()) prompter_.message(missingFile(opened.missing));

@@ -63,6 +63,9 @@ public:
     bool updateAll(DisplayMode mode);
     bool updateMine(DisplayMode mode);
     bool updateCodes(DisplayMode mode);
+    // `createtabs` as the window runs it when it opens on, or is switched to, a "dbf" source: the
+    // user hears at once of an exchange table that is missing. True when there is nothing to tell.
+    bool checkExchangeFiles();
 
 private:
     // Damaged day files met during one action, told once at its end.

@@ -126,6 +126,7 @@ PriceWindow::PriceWindow(app::Session& session, QWidget* parent)
     setFixedSize(kWidth, kFullHeight);
     sources_.toCurrent();
     refresh();
+    update_.checkExchangeFiles();
 }
 
 PriceWindow::~PriceWindow() = default;
@@ -185,10 +186,12 @@ void PriceWindow::chosen(int index) {
     const QString code = selector_->itemText(index);
     try {
         sources_.choose(code.toStdString());
+        refresh();
+        update_.checkExchangeFiles();
     } catch (const storage::Error& e) {
         session_.prompter().message(e.what());
+        refresh();
     }
-    refresh();
 }
 
 // The boxes from the row shown; a "dbf" source has nothing to display.

@@ -111,11 +111,13 @@ TEST_F(ExchangeUpdateTest, AnOlderMarketRowLeavesTheFundLedgerAlone) {
 }
 
 TEST_F(ExchangeUpdateTest, AMissingFileStopsBeforeAnythingIsWritten) {
+    EXPECT_TRUE(update->checkExchangeFiles());
     std::filesystem::remove(quotes() / "show128.dbf");
+    EXPECT_FALSE(update->checkExchangeFiles());
     EXPECT_FALSE(update->updateAll(DisplayMode::Both));
     EXPECT_FALSE(update->updateMine(DisplayMode::Both));
     const std::string missing = "找不到文件" + (quotes() / "show128.dbf").string() + ",请检查!";
-    EXPECT_EQ(prompter.messages, (Strings{missing, missing}));
+    EXPECT_EQ(prompter.messages, (Strings{missing, missing, missing}));
     EXPECT_FALSE(hasCode("0998"));
     EXPECT_EQ(held("0002"), 6.0);
 }
