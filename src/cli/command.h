@@ -95,6 +95,7 @@ std::vector<Command> linkCommands();    // link, corporate-action
 std::vector<Command> fundCommands();    // fund, transfer, invest
 std::vector<Command> performanceCommands();  // performance
 std::vector<Command> statsCommands();        // stats
+std::vector<Command> pricesCommands();       // prices
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 

@@ -15,6 +15,7 @@
 #include "ledger/order_desk.h"
 #include "ledger/order_window.h"
 #include "ledger/settlement.h"
+#include "prices/price_window.h"
 
 using namespace varneth;
 using gui::MainWindow;
@@ -126,11 +127,22 @@ private slots:
         QVERIFY(shownWindow("投资组合和盈亏统计"));
 
         demo->prompter.messages.clear();
-        for (const char* caption : {"设置证券类型和代码等", "读行情软件收市价", "根据交易所行情文件更新价格"})
+        for (const char* caption : {"设置证券类型和代码等", "根据交易所行情文件更新价格"})
             menuEntry(main.get(), caption)->trigger();
-        for (const char* caption : {"更新价格", "组合优化模拟"})
-            buttonIn(main.get(), caption)->click();
-        QCOMPARE(demo->prompter.messages, std::vector<std::string>(5, std::string(app::kNotYetAvailable)));
+        buttonIn(main.get(), "组合优化模拟")->click();
+        QCOMPARE(demo->prompter.messages, std::vector<std::string>(3, std::string(app::kNotYetAvailable)));
+
+        // "更新价格" and F9 each open a fresh price window.
+        buttonIn(main.get(), "更新价格")->click();
+        QPointer<gui::PriceWindow> first = windows->priceWindow();
+        QVERIFY(first && first->isVisible());
+        QCOMPARE(first->windowTitle(), QStringLiteral("更新行情数据"));
+        menuEntry(main.get(), "读行情软件收市价")->trigger();
+        QVERIFY(windows->priceWindow() && windows->priceWindow() != first.data());
+        QVERIFY(!first);
+        QCOMPARE(menuEntry(main.get(), "读行情软件收市价")->shortcut(), QKeySequence(Qt::Key_F9));
+        windows->priceWindow()->close();
+        QTRY_VERIFY(!windows->priceWindow());
 
         demo->prompter.messages.clear();
         const auto tools = main->findChild<QToolBar*>("tools")->actions();

@@ -8,6 +8,7 @@
 #include "ledger/holdings_editor_window.h"
 #include "ledger/new_cash_account_window.h"
 #include "ledger/order_window.h"
+#include "prices/price_window.h"
 #include "stats/performance_window.h"
 #include "stats/portfolio_window.h"
 #include "ui/wait_cursor.h"
@@ -42,6 +43,7 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
 SessionWindows::~SessionWindows() {
     delete newCashAccount_.data();
     delete corporateActions_.data();
+    delete priceWindow_.data();
 }
 
 void SessionWindows::routeMainWindow() {
@@ -58,6 +60,7 @@ void SessionWindows::routeMainWindow() {
     main_.setRoute(Route::PortfolioStatistics, [this] { openPortfolio(); });
     main_.setRoute(Route::CapitalTransfer, [this] { openCapitalTransfer(); });
     main_.setRoute(Route::CorporateActions, [this] { openCorporateActions(); });
+    main_.setRoute(Route::ReadQuotes, [this] { openPriceWindow(); });
     main_.setRoute(Route::LinkedProgramSettings, [this] { links_->showCentred(); });
     main_.setRoute(Route::StartLinkedProgram, [this] { links_->startLinkedProgram(main_.launcher()); });
 }
@@ -119,6 +122,17 @@ void SessionWindows::openCorporateActions() {
     connect(corporateActions_.data(), &CorporateActionsWindow::ledgerChanged, this,
             [this] { main_.views().up_open(); });
     corporateActions_->showCentred();
+}
+
+PriceWindow* SessionWindows::priceWindow() const { return priceWindow_.data(); }
+
+// "更新价格" and F9: a fresh price window; what it changes shows in the main window's views.
+void SessionWindows::openPriceWindow() {
+    delete priceWindow_.data();
+    priceWindow_ = new PriceWindow(session_);
+    connect(priceWindow_.data(), &PriceWindow::holdingsChanged, this, [this] { main_.views().reopen(); });
+    connect(priceWindow_.data(), &PriceWindow::closed, this, [this] { main_.views().up_open(); });
+    priceWindow_->showCentred();
 }
 
 }  // namespace varneth::gui

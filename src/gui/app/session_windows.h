@@ -19,6 +19,7 @@ class NewCashAccountWindow;
 class OrderWindow;
 class PerformanceWindow;
 class PortfolioWindow;
+class PriceWindow;
 
 // The windows of one login: the long-lived ones made hidden at login (holdings editor, order window,
 // fund window, linked-program settings) and the others made when the main window first asks for
@@ -33,6 +34,7 @@ public:
     OrderWindow& orderWindow() { return *order_; }
     FundWindow& fundWindow() { return *fundWindow_; }
     LinkedProgramWindow& linkedPrograms() { return *links_; }
+    PriceWindow* priceWindow() const;  // the one last opened, while it is open
 
 private:
     void routeMainWindow();
@@ -44,6 +46,7 @@ private:
     void openPortfolio();
     void openCapitalTransfer();
     void openCorporateActions();
+    void openPriceWindow();
 
     app::Session& session_;
     MainWindow& main_;
@@ -58,6 +61,7 @@ private:
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
     QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use
+    QPointer<PriceWindow> priceWindow_;                      // a fresh one for each use
 };
 
 }  // namespace varneth::gui

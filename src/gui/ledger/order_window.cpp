@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,13 +12,13 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <exception>
 
 #include "reference/code_lookup_window.h"
+#include "ui/centre.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/wait_cursor.h"
@@ -65,11 +64,7 @@ OrderWindow::OrderWindow(app::Session& session, ledger::BookViews& views, QWidge
     layout->addWidget(buildButtons());
     pushForm();
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ui::moveToScreenCentre(*this);
 }
 
 OrderWindow::~OrderWindow() = default;

@@ -1,0 +1,115 @@
+#include "prices/exchange_files.h"
+
+#include <shapefil.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+#include "text/gbk.h"
+
+namespace varneth::prices {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CloseDbf {
+    void operator()(DBFInfo* h) const { DBFClose(h); }
+};
+using Dbf = std::unique_ptr<DBFInfo, CloseDbf>;
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+// The file of that name in any case; nullopt when the directory has none.
+std::optional<fs::path> findFile(const fs::path& dir, const std::string& name) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (lower(entry.path().filename().string()) == name && entry.is_regular_file(ec)) return entry.path();
+    return std::nullopt;
+}
+
+// shapelib hands out a buffer it reuses: copied at once.
+std::string textOf(DBFHandle dbf, int record, int field) {
+    return text::gbkToUtf8(text::trim(DBFReadStringAttribute(dbf, record, field)));
+}
+
+// Records of a table as (text, text, number) triples read from the named fields; an empty second
+// name leaves the second text empty. nullopt when a field is missing.
+std::optional<std::vector<ExchangeFiles::Quote>> quotes(DBFHandle dbf, const char* code, const char* name,
+                                                        const char* price) {
+    const int c = DBFGetFieldIndex(dbf, code);
+    const int n = name ? DBFGetFieldIndex(dbf, name) : -1;
+    const int p = price ? DBFGetFieldIndex(dbf, price) : -1;
+    if (c < 0 || (name && n < 0) || (price && p < 0)) return std::nullopt;
+    std::vector<ExchangeFiles::Quote> rows;
+    for (int r = 0; r < DBFGetRecordCount(dbf); ++r) {
+        if (DBFIsRecordDeleted(dbf, r)) continue;
+        rows.push_back({textOf(dbf, r, c), n >= 0 ? textOf(dbf, r, n) : std::string(),
+                        p >= 0 ? DBFReadDoubleAttribute(dbf, r, p) : 0.0});
+    }
+    return rows;
+}
+
+const ExchangeFiles::Quote* first(const std::vector<ExchangeFiles::Quote>& rows, const std::string& key) {
+    for (const auto& q : rows)
+        if (q.code == key) return &q;
+    return nullptr;
+}
+
+}  // namespace
+
+ExchangeFiles::Opened ExchangeFiles::createtabs(const fs::path& dir) {
+    Opened result;
+    std::vector<Dbf> tables;
+    std::vector<fs::path> paths;
+    for (const char* name : kFiles) {
+        const auto file = findFile(dir, name);
+        if (!file) {
+            result.missing = dir / name;
+            return result;
+        }
+        Dbf dbf(DBFOpen(file->string().c_str(), "rb"));
+        if (!dbf) {
+            result.unreadable = *file;
+            return result;
+        }
+        tables.push_back(std::move(dbf));
+        paths.push_back(*file);
+    }
+    ExchangeFiles files;
+    const auto sz = quotes(tables[0].get(), "fzqdm", nullptr, "fzjcj");
+    const auto indices = quotes(tables[1].get(), "fzsmc", nullptr, "fzjzs");
+    const auto list = quotes(tables[2].get(), "fzqdm", "fzqjc", nullptr);
+    const auto sh = quotes(tables[3].get(), "s1", "s2", "s8");
+    const std::vector<const void*> read = {sz ? &*sz : nullptr, indices ? &*indices : nullptr,
+                                           list ? &*list : nullptr, sh ? &*sh : nullptr};
+    for (std::size_t i = 0; i < read.size(); ++i)
+        if (!read[i]) {
+            result.unreadable = paths[i];
+            return result;
+        }
+    for (const auto& q : *list) files.shenzhenNames.emplace(q.code, q.name);
+    files.shenzhen = *sz;
+    for (auto& q : files.shenzhen)
+        if (auto it = files.shenzhenNames.find(q.code); it != files.shenzhenNames.end()) q.name = it->second;
+    files.shanghai = *sh;
+    files.shenzhenIndices = *indices;
+    result.files = std::move(files);
+    return result;
+}
+
+const ExchangeFiles::Quote* ExchangeFiles::findShenzhen(const std::string& code) const {
+    return first(shenzhen, code);
+}
+const ExchangeFiles::Quote* ExchangeFiles::findShanghai(const std::string& code) const {
+    return first(shanghai, code);
+}
+const ExchangeFiles::Quote* ExchangeFiles::findIndex(const std::string& name) const {
+    return first(shenzhenIndices, name);
+}
+
+}  // namespace varneth::prices
