@@ -20,7 +20,7 @@ const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> list = baseCommands();
         for (auto* more : {referenceCommands, ledgerCommands, orderCommands, viewCommands, accountCommands,
-                           linkCommands, fundCommands, performanceCommands})
+                           linkCommands, fundCommands, performanceCommands, optimiserCommands})
             for (auto& c : more()) list.push_back(std::move(c));
         std::sort(list.begin(), list.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
         return list;

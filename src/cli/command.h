@@ -89,6 +89,7 @@ std::vector<Command> accountCommands(); // account, backup
 std::vector<Command> linkCommands();    // link, corporate-action
 std::vector<Command> fundCommands();    // fund, transfer, invest
 std::vector<Command> performanceCommands();  // performance
+std::vector<Command> optimiserCommands();    // groups, optimise, simulate
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 
