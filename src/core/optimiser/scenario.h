@@ -9,6 +9,8 @@ namespace varneth::optimiser {
 // The three correlations between the risky groups 1-2, 2-3 and 1-3.
 struct Correlations {
     double r12 = 0.5, r23 = 0.5, r13 = 0;
+
+    bool operator==(const Correlations&) const = default;
 };
 
 // The values the correlation lists offer for r12 and r23.
