@@ -25,6 +25,7 @@ public:
 
     Grouping(storage::Engine& engine, reference::Lookups& lookups, port::Prompter& prompter);
 
+    storage::Engine& engine() { return engine_; }
     storage::Cursor& groups() { return groups_; }
     storage::Cursor& divisions() { return divisions_; }
 

@@ -8,6 +8,8 @@
 #include "ledger/holdings_editor_window.h"
 #include "ledger/new_cash_account_window.h"
 #include "ledger/order_window.h"
+#include "optimiser/game_window.h"
+#include "optimiser/optimisation_window.h"
 #include "stats/performance_window.h"
 #include "ui/wait_cursor.h"
 
@@ -39,6 +41,8 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
 }
 
 SessionWindows::~SessionWindows() {
+    hiddenGame_.reset();
+    optimiser_.reset();
     delete newCashAccount_.data();
     delete corporateActions_.data();
 }
@@ -57,6 +61,7 @@ void SessionWindows::routeMainWindow() {
     main_.setRoute(Route::CapitalTransfer, [this] { openCapitalTransfer(); });
     main_.setRoute(Route::CorporateActions, [this] { openCorporateActions(); });
     main_.setRoute(Route::LinkedProgramSettings, [this] { links_->showCentred(); });
+    main_.setRoute(Route::Optimiser, [this] { openOptimiser(); });
     main_.setRoute(Route::StartLinkedProgram, [this] { links_->startLinkedProgram(main_.launcher()); });
 }
 
@@ -112,6 +117,19 @@ void SessionWindows::openCorporateActions() {
     connect(corporateActions_.data(), &CorporateActionsWindow::ledgerChanged, this,
             [this] { main_.views().up_open(); });
     corporateActions_->showCentred();
+}
+
+void SessionWindows::openOptimiser() {
+    hiddenGame_.reset();
+    optimiser_.reset();
+    {
+        const ui::WaitCursor wait;
+        optimiser_ = std::make_unique<OptimisationWindow>(session_);
+        hiddenGame_ = std::make_unique<GameWindow>(optimiser_->optimisation(), optimiser_->random(),
+                                                   session_.prompter(), session_.programDir());
+        hiddenGame_->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    bringUp(*optimiser_);
 }
 
 }  // namespace varneth::gui

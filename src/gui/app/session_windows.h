@@ -12,10 +12,12 @@ namespace varneth::gui {
 class CapitalTransferWindow;
 class CorporateActionsWindow;
 class FundWindow;
+class GameWindow;
 class HoldingsEditorWindow;
 class LinkedProgramWindow;
 class MainWindow;
 class NewCashAccountWindow;
+class OptimisationWindow;
 class OrderWindow;
 class PerformanceWindow;
 
@@ -32,6 +34,7 @@ public:
     OrderWindow& orderWindow() { return *order_; }
     FundWindow& fundWindow() { return *fundWindow_; }
     LinkedProgramWindow& linkedPrograms() { return *links_; }
+    OptimisationWindow* optimiserWindow() const { return optimiser_.get(); }  // null until first opened
 
 private:
     void routeMainWindow();
@@ -42,6 +45,7 @@ private:
     void openPerformance();
     void openCapitalTransfer();
     void openCorporateActions();
+    void openOptimiser();
 
     app::Session& session_;
     MainWindow& main_;
@@ -55,6 +59,10 @@ private:
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
     QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use
+    // A fresh one for each use, so that its grouping is in step with the book; the main window makes
+    // a hidden game window with it.
+    std::unique_ptr<OptimisationWindow> optimiser_;
+    std::unique_ptr<GameWindow> hiddenGame_;
 };
 
 }  // namespace varneth::gui

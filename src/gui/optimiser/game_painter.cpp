@@ -39,7 +39,8 @@ void drawFrame(QPainter& p, const Frame& f, const QString& title) {
     p.drawRect(f.area);
     p.drawText(QRectF(f.area.left(), f.area.top() - fm.height() - 2, f.area.width(), fm.height()), Qt::AlignCenter,
                title);
-    p.drawText(QPointF(f.area.left() - fm.horizontalAdvance(QStringLiteral("元")) - 4, f.area.top() - 4),
+    p.drawText(QPointF(f.area.left() - fm.horizontalAdvance(QStringLiteral("元")) - 4,
+                       f.area.top() - fm.height() + fm.ascent() / 2.0 - 4),
                QStringLiteral("元"));
     p.drawText(QPointF(f.area.right() + 4, f.area.bottom() + fm.ascent()), QStringLiteral("(次)"));
     for (int i = 0; i <= 4; ++i) {
@@ -82,7 +83,7 @@ void paintGameCharts(QPainter& p, const optimiser::Game& game, const optimiser::
     p.setRenderHint(QPainter::Antialiasing);
     const QFontMetrics fm(p.font());
     const double left = fm.horizontalAdvance(QStringLiteral("-0000000000")) + 8;
-    const double right = 90, gap = fm.height() * 3;
+    const double right = 110, gap = fm.height() * 3;
     const double height = (size.height() - 3 * gap) / 2;
     const auto& series = game.series();
     for (int c = 0; c < 2; ++c) {
