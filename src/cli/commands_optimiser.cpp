@@ -1,14 +1,13 @@
 // The grouping, optimisation and game windows' actions, headless. Every command opens the windows
 // as the main window does: grouping first, then the optimisation with its default file and the
 // current portfolio.
-#include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <chrono>
 #include <memory>
 #include <thread>
 
 #include "command.h"
+#include "offscreen.h"
 #include "optimiser/game_painter.h"
 #include "optimiser/game.h"
 #include "optimiser/game_chart.h"
@@ -216,13 +215,7 @@ optimiser::GameRules rulesOf(Context& ctx) {
 
 // The replay of the game window, drawn into an image: one turn after another with the delay.
 bool drawGame(Context& ctx, const Game& game, double delay, const std::string& file) {
-    std::unique_ptr<QGuiApplication> app;
-    if (!QGuiApplication::instance()) {
-        static char name[] = "varneth-cli", option[] = "-platform", platform[] = "offscreen";
-        static char* argv[] = {name, option, platform, nullptr};
-        static int argc = 3;
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    const auto app = offscreenApplication();
     optimiser::GameChart chart(game.linear());
     bool drawn = true;
     for (int t = 0; t <= game.lastTurn() && drawn; ++t) {

@@ -7,17 +7,16 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "storage/error.h"
 #include "ui/help_viewer.h"
+#include "ui/centred.h"
 
 namespace varneth::gui {
 
@@ -109,11 +108,7 @@ LinkedProgramWindow::LinkedProgramWindow(app::Session& session, QWidget* parent)
 }
 
 void LinkedProgramWindow::showCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ui::moveToScreenCentre(*this);
     refresh();
     show();
     raise();

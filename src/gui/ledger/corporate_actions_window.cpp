@@ -2,18 +2,17 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
+#include "ui/centred.h"
 
 namespace varneth::gui {
 
@@ -101,11 +100,7 @@ QWidget* CorporateActionsWindow::buildButtons() {
 }
 
 void CorporateActionsWindow::showCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ui::moveToScreenCentre(*this);
     show();
     raise();
 }

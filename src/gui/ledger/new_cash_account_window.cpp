@@ -2,17 +2,16 @@
 
 #include <QComboBox>
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <exception>
 
 #include "ui/help_viewer.h"
+#include "ui/centred.h"
 
 namespace varneth::gui {
 
@@ -87,11 +86,7 @@ NewCashAccountWindow::NewCashAccountWindow(app::Session& session, QWidget* paren
 }
 
 void NewCashAccountWindow::showCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ui::moveToScreenCentre(*this);
     show();
     raise();
 }

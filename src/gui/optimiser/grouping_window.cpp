@@ -2,11 +2,9 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -14,6 +12,7 @@
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/wait_cursor.h"
+#include "ui/centred.h"
 
 namespace varneth::gui {
 
@@ -130,11 +129,7 @@ QWidget* GroupingWindow::buildButtons() {
 }
 
 void GroupingWindow::showCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ui::moveToScreenCentre(*this);
     show();
     raise();
     activateWindow();

@@ -122,6 +122,15 @@ protected:
         c.setValue("Group", group);
         c.post();
     }
+    // 1002.5 in cash (group 0) and 1497.5 in shares: 401 and 599 per mille of 2500.
+    void cashAndOneShare() {
+        emptyLedger();
+        book("", "xj", "现金", "xj", 1002.5, 1);
+        book("", "600036", "招商银行", "ha", 1497.5, 1);
+        grouping->open();
+        ASSERT_TRUE(grouping->setGroup("xj", "0"));
+        opt->putlx();
+    }
     std::unique_ptr<optimiser::Optimisation> opt;
 };
 
@@ -144,12 +153,7 @@ TEST_F(PortfolioTest, TotalsByGroupCountOrdersConvertCurrenciesAndPutStrayGroups
 }
 
 TEST_F(PortfolioTest, PlayerOnesRowIsThePortfolioInPerMilleAndAnEmptyBookIsAllCash) {
-    emptyLedger();
-    book("", "xj", "现金", "xj", 1002.5, 1);
-    book("", "600036", "招商银行", "ha", 1497.5, 1);
-    grouping->open();
-    ASSERT_TRUE(grouping->setGroup("xj", "0"));
-    opt->putlx();
+    cashAndOneShare();
     EXPECT_EQ(opt->total(), 2500);
     EXPECT_EQ(opt->player(0), (std::array<double, 4>{401, 0, 0, 599}));
     emptyLedger();
@@ -158,12 +162,7 @@ TEST_F(PortfolioTest, PlayerOnesRowIsThePortfolioInPerMilleAndAnEmptyBookIsAllCa
 }
 
 TEST_F(PortfolioTest, SuggestedAmountsRoundHalvesToEven) {
-    emptyLedger();
-    book("", "xj", "现金", "xj", 1002.5, 1);
-    book("", "600036", "招商银行", "ha", 1497.5, 1);
-    grouping->open();
-    ASSERT_TRUE(grouping->setGroup("xj", "0"));
-    opt->putlx();
+    cashAndOneShare();
     // Flat forecasts: the optimiser ends all in group 1.
     for (int k = 0; k <= 3; ++k) opt->setExpectation(k, 100);
     for (int k = 1; k <= 3; ++k) ASSERT_TRUE(opt->setDeviation(k, 0));
