@@ -34,7 +34,7 @@ std::unique_ptr<optimiser::Grouping> openGrouping(Context& ctx) {
 std::unique_ptr<Optimisation> openOptimisation(Context& ctx) {
     openGrouping(ctx);
     auto opt = std::make_unique<Optimisation>(ctx.engine, ctx.prompter, ctx.session->programDir());
-    opt->open();
+    if (!opt->open()) throw Refused{};
     return opt;
 }
 
@@ -118,6 +118,10 @@ void setBoxes(Context& ctx, Optimisation& opt) {
         for (int k = 1; k <= 3; ++k) opt.setMargin(k, v[static_cast<std::size_t>(k - 1)]);
     }
     setCorrelations(ctx, opt);
+    // The file holds one value a line.
+    for (const char* name : {"overdraft-ratio", "overdraft-rate"})
+        if (const auto t = ctx.option(name); t && t->find_first_of("\r\n") != std::string::npos)
+            refuse(ctx, std::string("--") + name + " 不能含换行");
     if (const auto t = ctx.option("overdraft-ratio")) opt.setOverdraftRatio(*t);
     if (const auto t = ctx.option("overdraft-rate")) opt.setOverdraftRate(*t);
     for (int j = 0; j < Optimisation::kPlayers; ++j)

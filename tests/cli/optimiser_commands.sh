@@ -49,6 +49,7 @@ check "你已经适当地分组(上面每行序号为0,1,2或3)了吗?如果没�
 # Normalisation and the correlation lists.
 check $'333\t333\t333\t0' "normalise thirds" optimise normalise 1,1,1,0
 check $'-200\t300\t500\t0' "a short row" optimise normalise -- -2,3,5,0
+check $'-333\t333\t333\t0' "a row starting with a minus" optimise normalise -1,1,1,0
 check $'0\t0\t400\t600' "already per mille" optimise normalise 0,0,400,600
 check "-1" "r12 1, r23 -1" optimise r13 --r12 1 --r23 -1
 check $'0\n0.5\n1' "the opening list" optimise r13
@@ -79,6 +80,9 @@ run optimise --save "$T/b.prd" >/dev/null
 cmp -s "$T/p/default.prd" "$T/b.prd" || fail "the default file did not load as saved"
 head -20 "$T/b.prd" >"$T/short.prd"
 refused "参数文件格式不对，未读入。" "a short file" optimise --prd "$T/short.prd"
+cp "$T/short.prd" "$T/p/default.prd"
+refused "参数文件格式不对，未读入。" "a refused default file" optimise r13
+cp "$T/b.prd" "$T/p/default.prd"
 
 # Seeded games replay exactly; a game ends at its turns or its target. With 28 times leverage the log
 # chart's game stops once the wealth passes 1e32, the linear one plays on.

@@ -34,11 +34,12 @@ Optimisation::Optimisation(storage::Engine& engine, port::Prompter& prompter, st
     p_ = calcp123(params_.r);
 }
 
-void Optimisation::open() {
+bool Optimisation::open() {
     // A missing default file leaves the defaults; one that is there but wrong is told.
-    if (std::filesystem::exists(programDir_ / kDefaultFile)) loadcs(programDir_ / kDefaultFile);
+    const bool loaded = !std::filesystem::exists(programDir_ / kDefaultFile) || loadcs(programDir_ / kDefaultFile);
     p_ = calcp123(params_.r);
     putlx();
+    return loaded;
 }
 
 bool Optimisation::setDeviation(int group, int percent) {

@@ -23,8 +23,9 @@ public:
     Optimisation(storage::Engine& engine, port::Prompter& prompter, std::filesystem::path programDir);
 
     // Opening: the players' rows, "default.prd" from the program directory when there is one, the
-    // current portfolio (`putlx`). The grouping module must have opened first.
-    void open();
+    // current portfolio (`putlx`). The grouping module must have opened first. False when a default
+    // file is there but refused (told; the defaults stay).
+    bool open();
 
     const Parameters& parameters() const { return params_; }
     // Value changes as the boxes make them.
