@@ -15,6 +15,7 @@
 #include "ledger/order_desk.h"
 #include "ledger/order_window.h"
 #include "ledger/settlement.h"
+#include "optimiser/optimisation_window.h"
 
 using namespace varneth;
 using gui::MainWindow;
@@ -132,6 +133,12 @@ private slots:
         buttonIn(main.get(), "组合优化模拟")->click();
         QVERIFY(shownWindow("投资组合优化和模拟"));
         QVERIFY(!shownWindow("模拟投资游戏结果图--Varneth公司研制"));  // made hidden with it
+        auto* optimiser = windows->optimiserWindow();
+        buttonIn(main.get(), "组合优化模拟")->click();  // still open: brought to the front as it is
+        QCOMPARE(windows->optimiserWindow(), optimiser);
+        optimiser->close();
+        buttonIn(main.get(), "组合优化模拟")->click();  // closed: made afresh over the book
+        QVERIFY(windows->optimiserWindow()->isVisible());
 
         demo->prompter.messages.clear();
         const auto tools = main->findChild<QToolBar*>("tools")->actions();

@@ -119,7 +119,13 @@ void SessionWindows::openCorporateActions() {
     corporateActions_->showCentred();
 }
 
+// A window still in use comes to the front as it is; a closed one is made afresh, so that its
+// grouping and portfolio follow the book.
 void SessionWindows::openOptimiser() {
+    if (optimiser_ && optimiser_->inUse()) {
+        bringUp(*optimiser_);
+        return;
+    }
     hiddenGame_.reset();
     optimiser_.reset();
     {

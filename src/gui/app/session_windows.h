@@ -59,8 +59,8 @@ private:
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
     QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use
-    // A fresh one for each use, so that its grouping is in step with the book; the main window makes
-    // a hidden game window with it.
+    // Made afresh when it is opened after being closed; the main window makes a hidden game window
+    // with it.
     std::unique_ptr<OptimisationWindow> optimiser_;
     std::unique_ptr<GameWindow> hiddenGame_;
 };

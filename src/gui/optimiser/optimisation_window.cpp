@@ -261,6 +261,13 @@ QWidget* OptimisationWindow::buildButtons() {
     return row;
 }
 
+bool OptimisationWindow::inUse() const {
+    if (isVisible()) return true;
+    for (const GameWindow* game : findChildren<GameWindow*>())
+        if (game->isVisible()) return true;
+    return false;
+}
+
 void OptimisationWindow::explain(const char* text) { session_.prompter().message(text); }
 
 void OptimisationWindow::refresh() {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/session.h"
+#include "optimiser/game_window.h"
 #include "optimiser/grouping.h"
 #include "optimiser/optimisation.h"
 #include "port/random.h"
@@ -17,7 +18,6 @@ class QSpinBox;
 
 namespace varneth::gui {
 
-class GameWindow;
 class GroupingWindow;
 
 // "投资组合优化和模拟" (`Form_yh1`): the forecast of the four groups, the players' rows and the
@@ -48,6 +48,8 @@ public:
     QLabel* groupLabel(int group) const { return labels_[static_cast<std::size_t>(group)]; }
     QLabel* levelsLabel(int group) const { return levels_[static_cast<std::size_t>(group)]; }
     GameWindow* lastGame() const { return lastGame_; }
+    // Whether the window or one of its games is on the screen.
+    bool inUse() const;
 
 private:
     QWidget* buildForecast();
