@@ -30,8 +30,8 @@ BENCHMARK(BM_Optimise)->Unit(benchmark::kMicrosecond);
 void BM_Game1000Turns(benchmark::State& state) {
     GameSetup s;
     s.forecast = defaultForecast();
-    s.x = {Proportions{0, 0, 0.4, 0.6}, Proportions{0.25, 0.25, 0.25, 0.25}, Proportions{0, 0.334, 0.333, 0.333},
-           better(s.forecast, calcp123(s.forecast.r)).x};
+    s.x = {Proportions{0, 0, 0.4, 0.6}, Proportions{0.25, 0.25, 0.25, 0.25},
+           Proportions{0, 0.334, 0.333, 0.333}, better(s.forecast, calcp123(s.forecast.r)).x};
     GameRules rules;
     rules.turns = 1000;
     rules.linear = true;  // the log chart may stop early once wealth passes 1e32

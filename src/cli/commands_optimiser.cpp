@@ -8,9 +8,9 @@
 
 #include "command.h"
 #include "offscreen.h"
-#include "optimiser/game_painter.h"
 #include "optimiser/game.h"
 #include "optimiser/game_chart.h"
+#include "optimiser/game_painter.h"
 #include "optimiser/grouping.h"
 #include "optimiser/optimisation.h"
 #include "text/numbers.h"
@@ -98,7 +98,8 @@ void setBoxes(Context& ctx, Optimisation& opt) {
     if (const auto prd = ctx.option("prd"); prd && !opt.loadcs(*prd)) throw Refused{};
     if (ctx.option("ini")) {
         const auto v = listOption(ctx, "ini", 3);
-        for (int k = 1; k <= 3; ++k) opt.setInitialPrice(k, whole(ctx, v[static_cast<std::size_t>(k - 1)], "--ini"));
+        for (int k = 1; k <= 3; ++k)
+            opt.setInitialPrice(k, whole(ctx, v[static_cast<std::size_t>(k - 1)], "--ini"));
     }
     if (ctx.option("e")) {
         const auto v = listOption(ctx, "e", 4);
@@ -125,7 +126,8 @@ void setBoxes(Context& ctx, Optimisation& opt) {
     if (const auto t = ctx.option("overdraft-ratio")) opt.setOverdraftRatio(*t);
     if (const auto t = ctx.option("overdraft-rate")) opt.setOverdraftRate(*t);
     for (int j = 0; j < Optimisation::kPlayers; ++j)
-        if (const auto r = ctx.option("p" + std::to_string(j + 1))) opt.setPlayer(j, row(ctx, "--p" + std::to_string(j + 1), *r));
+        if (const auto r = ctx.option("p" + std::to_string(j + 1)))
+            opt.setPlayer(j, row(ctx, "--p" + std::to_string(j + 1), *r));
 }
 
 template <typename Values>
@@ -162,7 +164,8 @@ int optimiseCommand(Context& ctx) {
         if (ctx.call.args.empty()) return optimiseRun(ctx);
         const std::string& what = ctx.arg(0);
         if (what == "normalise") {
-            if (ctx.call.args.size() != 2) throw UsageError("optimise normalise 需要一行四个值", ctx.call.command);
+            if (ctx.call.args.size() != 2)
+                throw UsageError("optimise normalise 需要一行四个值", ctx.call.command);
             auto values = row(ctx, "optimise normalise", ctx.arg(1));
             openOptimisation(ctx);
             optimiser::inp_ratio(values);
@@ -171,7 +174,8 @@ int optimiseCommand(Context& ctx) {
             return 0;
         }
         if (ctx.call.args.size() != 1) throw UsageError("多余的参数：" + ctx.arg(1), ctx.call.command);
-        if (what != "scenario" && what != "r13") throw UsageError("optimise 没有这个操作：" + what, ctx.call.command);
+        if (what != "scenario" && what != "r13")
+            throw UsageError("optimise 没有这个操作：" + what, ctx.call.command);
         for (const auto& [name, value] : ctx.call.options)
             if (name != "r12" && name != "r23" && (name != "r13" || what == "r13"))
                 throw UsageError("optimise " + what + " 不带 --" + name, ctx.call.command);
@@ -203,7 +207,8 @@ std::uint64_t seedOf(Context& ctx) {
 
 optimiser::GameRules rulesOf(Context& ctx) {
     optimiser::GameRules rules;
-    if (ctx.option("turns") && ctx.option("target")) throw UsageError("--turns 与 --target 只能选一个", ctx.call.command);
+    if (ctx.option("turns") && ctx.option("target"))
+        throw UsageError("--turns 与 --target 只能选一个", ctx.call.command);
     if (const auto turns = ctx.option("turns")) {
         rules.turns = whole(ctx, *turns, "--turns");
         if (rules.turns < 10 || rules.turns > Game::kMaxTurns) refuse(ctx, "较量回合次数只能在10到1000之间");
@@ -259,7 +264,8 @@ int simulateCommand(Context& ctx) {
 int groupsCommand(Context& ctx) {
     const std::string& what = ctx.arg(0);
     const bool setting = what == "set" || what == "set-division";
-    if (!setting && !ctx.call.options.empty()) throw UsageError("groups " + what + " 不带选项", ctx.call.command);
+    if (!setting && !ctx.call.options.empty())
+        throw UsageError("groups " + what + " 不带选项", ctx.call.command);
     if (!setting && what != "open" && what != "rebuild" && what != "apply")
         throw UsageError("groups 没有这个操作：" + what, ctx.call.command);
     const auto group = ctx.option("group");
@@ -269,7 +275,8 @@ int groupsCommand(Context& ctx) {
     if (what == "apply") grouping->apply();
     if (what == "set") {
         const auto code = ctx.option("code");
-        if (!code || ctx.option("lx")) throw UsageError("groups set 需要 --code，不带 --lx", ctx.call.command);
+        if (!code || ctx.option("lx"))
+            throw UsageError("groups set 需要 --code，不带 --lx", ctx.call.command);
         return grouping->setGroup(*code, *group) ? 0 : 1;
     }
     if (what == "set-division") {
@@ -281,8 +288,18 @@ int groupsCommand(Context& ctx) {
 }
 
 const std::vector<OptionSpec> kBoxOptions{
-    {"prd", true},    {"ini", true}, {"e", true},   {"d", true},   {"cost", true},           {"margin", true},
-    {"r12", true},    {"r23", true}, {"r13", true}, {"p1", true},  {"overdraft-ratio", true}, {"overdraft-rate", true},
+    {"prd", true},
+    {"ini", true},
+    {"e", true},
+    {"d", true},
+    {"cost", true},
+    {"margin", true},
+    {"r12", true},
+    {"r23", true},
+    {"r13", true},
+    {"p1", true},
+    {"overdraft-ratio", true},
+    {"overdraft-rate", true},
 };
 
 std::vector<OptionSpec> withBoxes(std::vector<OptionSpec> more) {
@@ -302,23 +319,26 @@ std::vector<Command> optimiserCommands() {
          true,
          groupsCommand},
         {"optimise",
-         "[--prd FILE] [--ini a,b,c] [--e a,b,c,d] [--d a,b,c] [--cost a,b,c] [--margin a,b,c] [--r12 X] [--r23 Y] "
-         "[--r13 Z] [--overdraft-ratio T] [--overdraft-rate T] [--p1 a,b,c,d] [--save FILE] | scenario [--r12 X "
+         "[--prd FILE] [--ini a,b,c] [--e a,b,c,d] [--d a,b,c] [--cost a,b,c] [--margin a,b,c] [--r12 X] "
+         "[--r23 Y] "
+         "[--r13 Z] [--overdraft-ratio T] [--overdraft-rate T] [--p1 a,b,c,d] [--save FILE] | scenario "
+         "[--r12 X "
          "--r23 Y --r13 Z] | r13 [--r12 X --r23 Y] | normalise a,b,c,d",
-         0,
-         2,
-         withBoxes({{"save", true}}),
-         true,
-         optimiseCommand},
+         0, 2, withBoxes({{"save", true}}), true, optimiseCommand},
         {"simulate",
-         "[optimise 的选项] [--p2 a,b,c,d] [--p3 a,b,c,d] [--seed N] [--turns N | --target T] [--linear] [--delay S] "
+         "[optimise 的选项] [--p2 a,b,c,d] [--p3 a,b,c,d] [--seed N] [--turns N | --target T] [--linear] "
+         "[--delay S] "
          "[--png FILE]",
-         0,
-         0,
-         withBoxes({{"p2", true}, {"p3", true}, {"seed", true}, {"turns", true}, {"target", true}, {"linear", false},
-                    {"delay", true}, {"png", true}}),
-         true,
-         simulateCommand},
+         0, 0,
+         withBoxes({{"p2", true},
+                    {"p3", true},
+                    {"seed", true},
+                    {"turns", true},
+                    {"target", true},
+                    {"linear", false},
+                    {"delay", true},
+                    {"png", true}}),
+         true, simulateCommand},
     };
 }
 

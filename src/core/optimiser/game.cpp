@@ -37,7 +37,8 @@ std::array<int, 3> Game::play_rad() {
         for (std::size_t k = 1; k <= 3; ++k) {
             const double price = f.price(static_cast<int>(k), steps[k - 1]);
             // Costs are paid on the size of a position, long or short.
-            w = w + w0 * (x[k] * f.m[k] * (price - f.ini[k]) - std::fabs(x[k]) * f.c[k] * std::fabs(x[k] - f.p[k]));
+            w = w + w0 * (x[k] * f.m[k] * (price - f.ini[k]) -
+                          std::fabs(x[k]) * f.c[k] * std::fabs(x[k] - f.p[k]));
             if (w < 0) w = kWealthFloor;
         }
         w = w + x[0] * w0 * (f.e[0] - 1);
@@ -82,7 +83,9 @@ void Game::play(const GameRules& rules) {
             lastTurn_ = t;
         }
     } else {
-        const auto below = [&] { return std::all_of(w_.begin(), w_.end(), [&](double w) { return w < rules.target; }); };
+        const auto below = [&] {
+            return std::all_of(w_.begin(), w_.end(), [&](double w) { return w < rules.target; });
+        };
         while (below() && lastTurn_ < kMaxTurns) {
             record(play_rad());
             ++lastTurn_;
@@ -93,9 +96,11 @@ void Game::play(const GameRules& rules) {
 
 std::vector<std::string> Game::leaderboard() const {
     std::vector<std::size_t> order{3, 0, 1, 2};
-    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) { return w_[a] > w_[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::size_t a, std::size_t b) { return w_[a] > w_[b]; });
     std::vector<std::string> lines;
-    for (std::size_t i = 0; i < order.size(); ++i) lines.push_back(std::to_string(i + 1) + "." + kNames[order[i]]);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        lines.push_back(std::to_string(i + 1) + "." + kNames[order[i]]);
     return lines;
 }
 

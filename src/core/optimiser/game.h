@@ -31,7 +31,7 @@ class Game {
 public:
     static constexpr int kMaxTurns = 1000;
     static constexpr double kWealthFloor = 0.000911881965554516208;  // e^-7
-    static constexpr double kPriceFloor = -2.3;                        // ln 0.1, log chart only
+    static constexpr double kPriceFloor = -2.3;                      // ln 0.1, log chart only
     static constexpr const char* kNames[4] = {"玩家1", "玩家2", "玩家3", "电 脑"};
 
     Game(GameSetup setup, port::Random& random);

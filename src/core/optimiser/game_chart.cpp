@@ -11,7 +11,9 @@ void GameChart::reset() {
     shown_ = 0;
 }
 
-bool GameChart::fits(double v, double h) const { return linear_ ? v >= 0 && v <= h : std::fabs(v) <= h; }
+bool GameChart::fits(double v, double h) const {
+    return linear_ ? v >= 0 && v <= h : std::fabs(v) <= h;
+}
 
 bool GameChart::show(const std::array<std::vector<double>, 7>& series, int turn) {
     while (turn > turns_) turns_ *= 2;

@@ -39,7 +39,9 @@ Grouping::Grouping(storage::Engine& engine, reference::Lookups& lookups, port::P
     book_.setOrdering(ledger::Holdings::kHoldingsOrdering);
 }
 
-bool Grouping::marginTraded(std::string_view lx) { return lookups_.lx_bzj_rate(lx) < 1.0f; }
+bool Grouping::marginTraded(std::string_view lx) {
+    return lookups_.lx_bzj_rate(lx) < 1.0f;
+}
 
 template <typename Visit>
 void Grouping::forEachHolding(Visit&& visit) {
@@ -97,7 +99,8 @@ void Grouping::rebuild() {
     });
     for (divisions_.first(); !divisions_.eof();) {
         const std::string lx = divisions_.text("Lx");
-        const bool kept = marginTraded(lx) ? contracts.count({lx, divisions_.text("Code")}) > 0 : types.count(lx) > 0;
+        const bool kept =
+            marginTraded(lx) ? contracts.count({lx, divisions_.text("Code")}) > 0 : types.count(lx) > 0;
         if (kept)
             divisions_.next();
         else
@@ -114,7 +117,8 @@ bool Grouping::apply() {
     const Suspended quiet(groups_);
     for (groups_.first(); !groups_.eof(); groups_.next()) {
         const std::string lx = groups_.text("Lx");
-        if (!divisions_.locate("Lx;Code", {lx, groups_.text("Code")}) && !divisions_.locate("Lx", {lx})) continue;
+        if (!divisions_.locate("Lx;Code", {lx, groups_.text("Code")}) && !divisions_.locate("Lx", {lx}))
+            continue;
         groups_.setValue("Group", divisions_.value("Group"));
         groups_.post();
     }
@@ -151,8 +155,8 @@ bool Grouping::setDivisionGroup(std::string_view lx, std::string_view code, std:
     storage::Action action(engine_);
     divisions_.refresh();
     if (!divisions_.locate("Lx;Code", {std::string(lx), std::string(code)})) {
-        prompter_.message("划分表中没有类型" + std::string(lx) + (code.empty() ? "" : "、代码" + std::string(code)) +
-                          "的行");
+        prompter_.message("划分表中没有类型" + std::string(lx) +
+                          (code.empty() ? "" : "、代码" + std::string(code)) + "的行");
         return false;
     }
     divisions_.setValue("Group", *n);

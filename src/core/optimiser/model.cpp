@@ -20,7 +20,8 @@ std::optional<double> expectedGrowth(const Forecast& f, const ScenarioTable& p, 
     for (int a = 0; a < 3; ++a)
         for (int b = 0; b < 3; ++b)
             for (int c = 0; c < 3; ++c) {
-                const double prob = p[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)][static_cast<std::size_t>(c)];
+                const double prob =
+                    p[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)][static_cast<std::size_t>(c)];
                 if (prob <= 0) continue;
                 const double w = terminalWealth(f, x, {a - 1, b - 1, c - 1});
                 if (w <= 0) return std::nullopt;

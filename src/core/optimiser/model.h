@@ -19,7 +19,9 @@ struct Forecast {
     Correlations r;
 
     // Group k's price at step s (-1 low, 0 mid, 1 high).
-    double price(int k, int s) const { return e[static_cast<std::size_t>(k)] + s * d[static_cast<std::size_t>(k)]; }
+    double price(int k, int s) const {
+        return e[static_cast<std::size_t>(k)] + s * d[static_cast<std::size_t>(k)];
+    }
 };
 
 using Proportions = std::array<double, 4>;
@@ -33,7 +35,7 @@ double terminalWealth(const Forecast& f, const Proportions& x, const std::array<
 std::optional<double> expectedGrowth(const Forecast& f, const ScenarioTable& p, const Proportions& x);
 
 struct SearchResult {
-    Proportions x{1, 0, 0, 0};    // the kept candidate; all cash when none was acceptable
+    Proportions x{1, 0, 0, 0};            // the kept candidate; all cash when none was acceptable
     std::array<int, 4> y{1000, 0, 0, 0};  // its per mille, cut towards zero
     double growth = -100;
     bool found = false;

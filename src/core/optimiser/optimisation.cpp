@@ -28,7 +28,8 @@ const std::vector<std::string> kPortfolioQuery{
 
 }  // namespace
 
-Optimisation::Optimisation(storage::Engine& engine, port::Prompter& prompter, std::filesystem::path programDir)
+Optimisation::Optimisation(storage::Engine& engine, port::Prompter& prompter,
+                           std::filesystem::path programDir)
     : engine_(engine), prompter_(prompter), programDir_(std::move(programDir)), labels_(kDefaultLabels) {
     r13List_ = feasibleR13(params_.r.r12, params_.r.r23);
     p_ = calcp123(params_.r);
@@ -36,7 +37,8 @@ Optimisation::Optimisation(storage::Engine& engine, port::Prompter& prompter, st
 
 bool Optimisation::open() {
     // A missing default file leaves the defaults; one that is there but wrong is told.
-    const bool loaded = !std::filesystem::exists(programDir_ / kDefaultFile) || loadcs(programDir_ / kDefaultFile);
+    const bool loaded =
+        !std::filesystem::exists(programDir_ / kDefaultFile) || loadcs(programDir_ / kDefaultFile);
     p_ = calcp123(params_.r);
     putlx();
     return loaded;
@@ -78,7 +80,9 @@ bool Optimisation::setR13(double r) {
     return false;
 }
 
-void Optimisation::normalise(int j) { inp_ratio(players_.at(static_cast<std::size_t>(j))); }
+void Optimisation::normalise(int j) {
+    inp_ratio(players_.at(static_cast<std::size_t>(j)));
+}
 
 void Optimisation::putlx() {
     storage::Action action(engine_);

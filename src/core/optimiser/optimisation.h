@@ -29,12 +29,18 @@ public:
 
     const Parameters& parameters() const { return params_; }
     // Value changes as the boxes make them.
-    void setInitialPrice(int group, int percent) { params_.ini.at(static_cast<std::size_t>(group)) = percent; }
+    void setInitialPrice(int group, int percent) {
+        params_.ini.at(static_cast<std::size_t>(group)) = percent;
+    }
     void setExpectation(int group, int percent) { params_.e.at(static_cast<std::size_t>(group)) = percent; }
     // A deviation not below its expectation is told and the last accepted one stays.
     bool setDeviation(int group, int percent);
-    void setCost(int group, std::string text) { params_.cost.at(static_cast<std::size_t>(group)) = std::move(text); }
-    void setMargin(int group, std::string text) { params_.margin.at(static_cast<std::size_t>(group)) = std::move(text); }
+    void setCost(int group, std::string text) {
+        params_.cost.at(static_cast<std::size_t>(group)) = std::move(text);
+    }
+    void setMargin(int group, std::string text) {
+        params_.margin.at(static_cast<std::size_t>(group)) = std::move(text);
+    }
     // r12 or r23 rebuilds the r13 list, takes its first entry and lets r13 be chosen again.
     void setR12(double r);
     void setR23(double r);
@@ -47,7 +53,9 @@ public:
 
     // Players 1-3 (0-based here): the four boxes of a row, per mille once normalised.
     const std::array<double, 4>& player(int j) const { return players_.at(static_cast<std::size_t>(j)); }
-    void setPlayer(int j, const std::array<double, 4>& row) { players_.at(static_cast<std::size_t>(j)) = row; }
+    void setPlayer(int j, const std::array<double, 4>& row) {
+        players_.at(static_cast<std::size_t>(j)) = row;
+    }
     void normalise(int j);  // "归一化"
 
     // The current portfolio by group into player 1's row, the group labels and the total.
@@ -85,7 +93,8 @@ private:
     Parameters params_;
     std::vector<double> r13List_;
     bool r13Enabled_ = true;
-    std::array<std::array<double, 4>, kPlayers> players_{{{0, 0, 400, 600}, {250, 250, 250, 250}, {0, 334, 333, 333}}};
+    std::array<std::array<double, 4>, kPlayers> players_{
+        {{0, 0, 400, 600}, {250, 250, 250, 250}, {0, 334, 333, 333}}};
     std::array<std::string, 4> labels_;
     double total_ = 0;
     Forecast forecast_;

@@ -32,9 +32,9 @@ const std::vector<std::string>& costChoices() {
 }
 
 const std::vector<std::string>& marginChoices() {
-    static const std::vector<std::string> list{"100", "90", "80", "70", "60", "50", "40", "30",
-                                               "25",  "20", "15", "10", "9",  "8",  "7",  "6",
-                                               "5",   "4",  "3.5", "3", "2.5", "2", "1.5", "1"};
+    static const std::vector<std::string> list{"100", "90", "80",  "70", "60",  "50", "40",  "30",
+                                               "25",  "20", "15",  "10", "9",   "8",  "7",   "6",
+                                               "5",   "4",  "3.5", "3",  "2.5", "2",  "1.5", "1"};
     return list;
 }
 
@@ -111,7 +111,8 @@ std::optional<Parameters> parsePrd(const std::string& text) {
         p.margin[i] = lines[static_cast<std::size_t>(16 + k)];
     }
     const auto e0 = whole(5);
-    const auto r12 = text::parseNumber(lines[20]), r23 = text::parseNumber(lines[21]), r13 = text::parseNumber(lines[22]);
+    const auto r12 = text::parseNumber(lines[20]), r23 = text::parseNumber(lines[21]),
+               r13 = text::parseNumber(lines[22]);
     if (!e0 || !r12 || !r23 || !r13) return std::nullopt;
     p.e[0] = *e0;
     p.r = {*r12, *r23, *r13};
@@ -127,7 +128,8 @@ std::string levelsLabel(const Parameters& p, int group) {
         const std::string e = std::to_string(p.e[0]);
         return e + "/" + e + "/" + e;
     }
-    return std::to_string(p.e[k] - p.d[k]) + "/" + std::to_string(p.e[k]) + "/" + std::to_string(p.e[k] + p.d[k]);
+    return std::to_string(p.e[k] - p.d[k]) + "/" + std::to_string(p.e[k]) + "/" +
+           std::to_string(p.e[k] + p.d[k]);
 }
 
 }  // namespace varneth::optimiser

@@ -45,11 +45,21 @@ std::optional<Coupling> Coupling::of(const Correlations& r) {
 
     Group g2;
     switch (tenths(r.r12)) {
-    case 10: g2 = g(t(A), t(B)); break;
-    case 5: g2 = g(t(A), t(C)); break;
-    case 0: g2 = g(t(C), t(D)); break;
-    case -5: g2 = g(t(A, true), t(C)); break;
-    default: g2 = g(t(A, true), t(B, true)); break;
+        case 10:
+            g2 = g(t(A), t(B));
+            break;
+        case 5:
+            g2 = g(t(A), t(C));
+            break;
+        case 0:
+            g2 = g(t(C), t(D));
+            break;
+        case -5:
+            g2 = g(t(A, true), t(C));
+            break;
+        default:
+            g2 = g(t(A, true), t(B, true));
+            break;
     }
     const int r12 = tenths(r.r12), r23 = tenths(r.r23), r13 = tenths(r.r13);
     if (r23 == 10) return Coupling(g2, g2);
@@ -61,27 +71,51 @@ std::optional<Coupling> Coupling::of(const Correlations& r) {
     if (r12 == 10 || r12 == -10) {
         const bool up = r12 == 10;
         switch (r23) {
-        case 5: return Coupling(g2, g(t(A, !up), t(C)));
-        case 0: return Coupling(g2, g(t(C), t(D)));
-        default: return Coupling(g2, g(t(A, up), t(C)));
+            case 5:
+                return Coupling(g2, g(t(A, !up), t(C)));
+            case 0:
+                return Coupling(g2, g(t(C), t(D)));
+            default:
+                return Coupling(g2, g(t(A, up), t(C)));
         }
     }
     struct Row {
-        int r12, r23, r13;
+        int r12, r23, r13;  // in tenths
         Group g3;
     };
+    // clang-format off: one row of the table per line
     static const Row rows[] = {
-        {-5, -5, 0, g(t(D), t(C, true))},   {-5, -5, 5, g(t(A), t(D))},         {-5, -5, 10, g(t(A), t(B))},
-        {-5, 0, -5, g(t(D), t(B, true))},   {-5, 0, 0, g(t(D), t(E))},          {-5, 0, 5, g(t(B), t(D))},
-        {-5, 5, -10, g(t(A, true), t(B, true))}, {-5, 5, -5, g(t(C), t(B, true))}, {-5, 5, 0, g(t(C), t(D))},
-        {0, -5, -5, g(t(A, true), t(C, true))},  {0, -5, 0, g(t(E), t(C, true))},  {0, -5, 5, g(t(A), t(C, true))},
-        {0, 0, -10, g(t(A, true), t(B, true))},  {0, 0, -5, g(t(E), t(A, true))},  {0, 0, 0, g(t(E), t(F))},
-        {0, 0, 5, g(t(A), t(E))},           {0, 0, 10, g(t(A), t(B))},          {0, 5, -5, g(t(C), t(A, true))},
-        {0, 5, 0, g(t(C), t(E))},           {0, 5, 5, g(t(A), t(C))},           {5, -5, -10, g(t(A, true), t(B, true))},
-        {5, -5, -5, g(t(D), t(A, true))},   {5, -5, 0, g(t(D), t(C, true))},    {5, 0, -5, g(t(D), t(B, true))},
-        {5, 0, 0, g(t(D), t(E))},           {5, 0, 5, g(t(B), t(D))},           {5, 5, 0, g(t(C), t(D))},
-        {5, 5, 5, g(t(A), t(D))},           {5, 5, 10, g(t(A), t(B))},
+        {-5, -5, 0, g(t(D), t(C, true))},
+        {-5, -5, 5, g(t(A), t(D))},
+        {-5, -5, 10, g(t(A), t(B))},
+        {-5, 0, -5, g(t(D), t(B, true))},
+        {-5, 0, 0, g(t(D), t(E))},
+        {-5, 0, 5, g(t(B), t(D))},
+        {-5, 5, -10, g(t(A, true), t(B, true))},
+        {-5, 5, -5, g(t(C), t(B, true))},
+        {-5, 5, 0, g(t(C), t(D))},
+        {0, -5, -5, g(t(A, true), t(C, true))},
+        {0, -5, 0, g(t(E), t(C, true))},
+        {0, -5, 5, g(t(A), t(C, true))},
+        {0, 0, -10, g(t(A, true), t(B, true))},
+        {0, 0, -5, g(t(E), t(A, true))},
+        {0, 0, 0, g(t(E), t(F))},
+        {0, 0, 5, g(t(A), t(E))},
+        {0, 0, 10, g(t(A), t(B))},
+        {0, 5, -5, g(t(C), t(A, true))},
+        {0, 5, 0, g(t(C), t(E))},
+        {0, 5, 5, g(t(A), t(C))},
+        {5, -5, -10, g(t(A, true), t(B, true))},
+        {5, -5, -5, g(t(D), t(A, true))},
+        {5, -5, 0, g(t(D), t(C, true))},
+        {5, 0, -5, g(t(D), t(B, true))},
+        {5, 0, 0, g(t(D), t(E))},
+        {5, 0, 5, g(t(B), t(D))},
+        {5, 5, 0, g(t(C), t(D))},
+        {5, 5, 5, g(t(A), t(D))},
+        {5, 5, 10, g(t(A), t(B))},
     };
+    // clang-format on
     for (const Row& row : rows)
         if (row.r12 == r12 && row.r23 == r23 && row.r13 == r13) return Coupling(g2, row.g3);
     return std::nullopt;

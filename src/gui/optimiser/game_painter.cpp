@@ -37,8 +37,8 @@ void drawFrame(QPainter& p, const Frame& f, const QString& title) {
     p.setPen(Qt::black);
     p.setBrush(Qt::NoBrush);
     p.drawRect(f.area);
-    p.drawText(QRectF(f.area.left(), f.area.top() - fm.height() - 2, f.area.width(), fm.height()), Qt::AlignCenter,
-               title);
+    p.drawText(QRectF(f.area.left(), f.area.top() - fm.height() - 2, f.area.width(), fm.height()),
+               Qt::AlignCenter, title);
     p.drawText(QPointF(f.area.left() - fm.horizontalAdvance(QStringLiteral("元")) - 4,
                        f.area.top() - fm.height() + fm.ascent() / 2.0 - 4),
                QStringLiteral("元"));
@@ -47,18 +47,21 @@ void drawFrame(QPainter& p, const Frame& f, const QString& title) {
         const double v = f.bottom + (f.top - f.bottom) * i / 4;
         const QString label = number(v);
         p.drawLine(QPointF(f.area.left() - 3, f.y(v)), QPointF(f.area.left(), f.y(v)));
-        p.drawText(QPointF(f.area.left() - fm.horizontalAdvance(label) - 5, f.y(v) + fm.ascent() / 2.0 - 1), label);
+        p.drawText(QPointF(f.area.left() - fm.horizontalAdvance(label) - 5, f.y(v) + fm.ascent() / 2.0 - 1),
+                   label);
         const double t = f.turns * i / 4;
         const QString turn = number(t);
         p.drawLine(QPointF(f.x(t), f.area.bottom()), QPointF(f.x(t), f.area.bottom() + 3));
-        p.drawText(QPointF(f.x(t) - fm.horizontalAdvance(turn) / 2.0, f.area.bottom() + fm.ascent() + 4), turn);
+        p.drawText(QPointF(f.x(t) - fm.horizontalAdvance(turn) / 2.0, f.area.bottom() + fm.ascent() + 4),
+                   turn);
     }
 }
 
 void drawSeries(QPainter& p, const Frame& f, const std::vector<double>& s, int upTo, const QColor& colour) {
     if (s.empty()) return;
     QPainterPath path(QPointF(f.x(0), f.y(s[0])));
-    for (int t = 1; t <= upTo && t < static_cast<int>(s.size()); ++t) path.lineTo(f.x(t), f.y(s[static_cast<std::size_t>(t)]));
+    for (int t = 1; t <= upTo && t < static_cast<int>(s.size()); ++t)
+        path.lineTo(f.x(t), f.y(s[static_cast<std::size_t>(t)]));
     p.setPen(QPen(colour, 1));
     p.drawPath(path);
 }
@@ -76,7 +79,8 @@ void drawLegend(QPainter& p, QPointF at, const char* const* names, int count) {
 
 }  // namespace
 
-void paintGameCharts(QPainter& p, const optimiser::Game& game, const optimiser::GameChart& chart, QSize size) {
+void paintGameCharts(QPainter& p, const optimiser::Game& game, const optimiser::GameChart& chart,
+                     QSize size) {
     p.save();
     p.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     p.setFont(chartFont());
@@ -88,7 +92,8 @@ void paintGameCharts(QPainter& p, const optimiser::Game& game, const optimiser::
     const auto& series = game.series();
     for (int c = 0; c < 2; ++c) {
         const Frame f{QRectF(left, gap + c * (height + gap), size.width() - left - right, height),
-                      static_cast<double>(chart.turns()), chart.bottom(c), chart.bottom(c) + (chart.linear() ? 1 : 2) * chart.height(c)};
+                      static_cast<double>(chart.turns()), chart.bottom(c),
+                      chart.bottom(c) + (chart.linear() ? 1 : 2) * chart.height(c)};
         drawFrame(p, f, c == 0 ? QStringLiteral("总 资 金 变 化 图") : QStringLiteral(" 价 格 变 化 图"));
         p.save();
         p.setClipRect(f.area.adjusted(-1, -1, 1, 1));
@@ -96,8 +101,8 @@ void paintGameCharts(QPainter& p, const optimiser::Game& game, const optimiser::
         for (int s = 0; s < count; ++s)
             drawSeries(p, f, series[static_cast<std::size_t>(first + s)], chart.shownTurn(), kColours[s]);
         p.restore();
-        drawLegend(p, QPointF(f.area.right() + 10, f.area.top() + fm.height() * 2), c == 0 ? kWealthLegends : kPriceLegends,
-                   count);
+        drawLegend(p, QPointF(f.area.right() + 10, f.area.top() + fm.height() * 2),
+                   c == 0 ? kWealthLegends : kPriceLegends, count);
     }
     p.restore();
 }

@@ -128,7 +128,8 @@ optimiser::GameRules GameWindow::rules() const {
 void GameWindow::play() {
     leaderboard_->clear();
     canvas_->showGame(nullptr, nullptr);
-    game_ = std::make_unique<optimiser::Game>(optimiser::GameSetup{opt_.forecast(), opt_.participants()}, random_);
+    game_ = std::make_unique<optimiser::Game>(optimiser::GameSetup{opt_.forecast(), opt_.participants()},
+                                              random_);
     const optimiser::GameRules r = rules();
     game_->play(r);
     chart_ = std::make_unique<optimiser::GameChart>(r.linear);

@@ -42,7 +42,8 @@ public:
     static constexpr const char* kCaption = "模拟投资游戏结果图--Varneth公司研制";
     static constexpr const char* kHelp =
         "检验和模拟的方法是:根据概率预测,重复随机地产生几种证券的未来价格;实验多次可见电脑有一定优势；"
-        "选择线性绘图时，差距更加明显。加大延迟时间可以增强游戏效果。当价格或资产减少到极小时，系统便假设它不再变化.";
+        "选择线性绘图时，差距更加明显。加大延迟时间可以增强游戏效果。当价格或资产减少到极小时，系统便假设它不"
+        "再变化.";
 
     GameWindow(const optimiser::Optimisation& opt, port::Random& random, port::Prompter& prompter,
                std::filesystem::path programDir, QWidget* parent = nullptr);

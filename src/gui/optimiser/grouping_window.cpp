@@ -9,10 +9,10 @@
 #include <QVBoxLayout>
 
 #include "storage/error.h"
+#include "ui/centred.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/wait_cursor.h"
-#include "ui/centred.h"
 
 namespace varneth::gui {
 
@@ -70,7 +70,10 @@ void GroupingWindow::guarded(F&& action) {
 
 GroupingWindow::GroupingWindow(optimiser::Grouping& grouping, port::Prompter& prompter,
                                std::filesystem::path programDir, QWidget* parent)
-    : QWidget(parent, Qt::Window), grouping_(grouping), prompter_(prompter), programDir_(std::move(programDir)) {
+    : QWidget(parent, Qt::Window),
+      grouping_(grouping),
+      prompter_(prompter),
+      programDir_(std::move(programDir)) {
     setObjectName(QStringLiteral("Form_devide"));
     setWindowTitle(QString::fromUtf8(kCaption));
     storage::Engine& engine = grouping_.engine();

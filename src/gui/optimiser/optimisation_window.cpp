@@ -37,7 +37,9 @@ constexpr const char* kMarginNote =
     "'1/保证金比例'便是盈亏放大倍数。";
 constexpr const char* kCostNote = "交易成本包括手续费和为了成交而让出的价差，按保证金的百分比计。";
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QSpinBox* spin(int low, int high, int step = 1) {
     auto* s = new QSpinBox;
@@ -68,14 +70,16 @@ OptimisationWindow::OptimisationWindow(app::Session& session, QWidget* parent)
     setObjectName(QStringLiteral("Form_yh1"));
     setWindowTitle(QString::fromUtf8(kCaption));
     // The grouping first: the portfolio is read through it.
-    grouping_ = std::make_unique<optimiser::Grouping>(session.engine(), session.lookups(), session.prompter());
+    grouping_ =
+        std::make_unique<optimiser::Grouping>(session.engine(), session.lookups(), session.prompter());
     grouping_->open();
     groupingWindow_ = std::make_unique<GroupingWindow>(*grouping_, session.prompter(), session.programDir());
     connect(groupingWindow_.get(), &GroupingWindow::closed, this, [this] {
         opt_->putlx();
         refresh();
     });
-    opt_ = std::make_unique<optimiser::Optimisation>(session.engine(), session.prompter(), session.programDir());
+    opt_ =
+        std::make_unique<optimiser::Optimisation>(session.engine(), session.prompter(), session.programDir());
     opt_->open();
 
     auto* layout = new QVBoxLayout(this);
@@ -95,8 +99,8 @@ OptimisationWindow::~OptimisationWindow() = default;
 QWidget* OptimisationWindow::buildForecast() {
     auto* box = new QGroupBox(QStringLiteral("预测(相对于假定初始价的百分比)"));
     auto* g = new QGridLayout(box);
-    const char* heads[] = {"", "假定初始价(%)", "未来期望(%)", "上下偏差(%)", "低/中/高(%)", "概率",
-                           "交易成本(%)", "保证金比例(%)"};
+    const char* heads[] = {"",     "假定初始价(%)", "未来期望(%)",  "上下偏差(%)", "低/中/高(%)",
+                           "概率", "交易成本(%)",   "保证金比例(%)"};
     for (int c = 0; c < 8; ++c) g->addWidget(new QLabel(QString::fromUtf8(heads[c])), 0, c);
     for (int k = 0; k < 4; ++k) {
         const auto i = static_cast<std::size_t>(k);
@@ -195,8 +199,9 @@ QWidget* OptimisationWindow::buildPlayers() {
     for (int k = 0; k < 4; ++k) g->addWidget(new QLabel(QStringLiteral("证券%1").arg(k)), 0, k + 1);
     for (int j = 0; j < 3; ++j) {
         const auto jj = static_cast<std::size_t>(j);
-        g->addWidget(new QLabel(j == 0 ? QStringLiteral("玩家1(当前投资比例)") : QStringLiteral("玩家%1").arg(j + 1)),
-                     j + 1, 0);
+        g->addWidget(
+            new QLabel(j == 0 ? QStringLiteral("玩家1(当前投资比例)") : QStringLiteral("玩家%1").arg(j + 1)),
+            j + 1, 0);
         for (int k = 0; k < 4; ++k) {
             auto* s = spin(-1000000, 1000000, 10);
             players_[jj][static_cast<std::size_t>(k)] = s;
@@ -268,7 +273,9 @@ bool OptimisationWindow::inUse() const {
     return false;
 }
 
-void OptimisationWindow::explain(const char* text) { session_.prompter().message(text); }
+void OptimisationWindow::explain(const char* text) {
+    session_.prompter().message(text);
+}
 
 void OptimisationWindow::refresh() {
     refreshing_ = true;
@@ -328,16 +335,18 @@ void OptimisationWindow::simulate() {
 
 void OptimisationWindow::save() {
     const QString file = QFileDialog::getSaveFileName(
-        this, QStringLiteral("参数存盘"), QString::fromStdU16String((session_.programDir() / "default.prd").u16string()),
+        this, QStringLiteral("参数存盘"),
+        QString::fromStdU16String((session_.programDir() / "default.prd").u16string()),
         QStringLiteral("预测和参数文件 (*.prd)"));
     if (file.isEmpty()) return;
     opt_->savecs(std::filesystem::path(file.toStdU16String()));
 }
 
 void OptimisationWindow::load() {
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("选择预测和参数文件"),
-                                                      QString::fromStdU16String(session_.programDir().u16string()),
-                                                      QStringLiteral("预测和参数文件 (*.prd)"));
+    const QString file =
+        QFileDialog::getOpenFileName(this, QStringLiteral("选择预测和参数文件"),
+                                     QString::fromStdU16String(session_.programDir().u16string()),
+                                     QStringLiteral("预测和参数文件 (*.prd)"));
     if (file.isEmpty()) return;
     if (opt_->loadcs(std::filesystem::path(file.toStdU16String()))) refresh();
 }

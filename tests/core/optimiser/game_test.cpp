@@ -15,8 +15,8 @@ GameSetup flatSetup() {
     GameSetup s;
     s.forecast.e = {1, 1, 1, 1};
     s.forecast.d = {0, 0, 0, 0};
-    s.x = {Proportions{0, 0, 0.4, 0.6}, Proportions{0.25, 0.25, 0.25, 0.25}, Proportions{0, 0.334, 0.333, 0.333},
-           Proportions{0.5, -0.5, 0, 0}};
+    s.x = {Proportions{0, 0, 0.4, 0.6}, Proportions{0.25, 0.25, 0.25, 0.25},
+           Proportions{0, 0.334, 0.333, 0.333}, Proportions{0.5, -0.5, 0, 0}};
     return s;
 }
 
@@ -112,7 +112,8 @@ TEST(GameTest, GroupsThatMoveTogetherMoveTogetherEveryTurn) {
 TEST(GameTest, TiesKeepTheComputerFirstThenThePlayersInOrder) {
     GameSetup s = flatSetup();
     s.forecast.e[2] = 1.1;
-    s.x = {Proportions{0, 0, 1, 0}, Proportions{1, 0, 0, 0}, Proportions{0, 0, 1, 0}, Proportions{1, 0, 0, 0}};
+    s.x = {Proportions{0, 0, 1, 0}, Proportions{1, 0, 0, 0}, Proportions{0, 0, 1, 0},
+           Proportions{1, 0, 0, 0}};
     port::Random random(2);
     Game game(s, random);
     game.play(turns(10));
@@ -121,8 +122,8 @@ TEST(GameTest, TiesKeepTheComputerFirstThenThePlayersInOrder) {
 
 TEST(GameTest, ASeededGameReplaysTheSameOutcomes) {
     GameSetup s;  // the window's default forecast
-    s.x = {Proportions{0, 0, 0.4, 0.6}, Proportions{0.25, 0.25, 0.25, 0.25}, Proportions{0, 0.334, 0.333, 0.333},
-           Proportions{0.2, 0.3, 0.25, 0.25}};
+    s.x = {Proportions{0, 0, 0.4, 0.6}, Proportions{0.25, 0.25, 0.25, 0.25},
+           Proportions{0, 0.334, 0.333, 0.333}, Proportions{0.2, 0.3, 0.25, 0.25}};
     port::Random random(20261208);
     Game game(s, random);
     game.play(turns(20));

@@ -23,11 +23,12 @@ protected:
         book("", "xj", "现金", "xj", 5000, 1);
         book("26120414301", "601318", "中国平安", "ha", 600, 1);  // an unconfirmed order
         book("P2026091500", "000001", "平安银行", "sa", 700, 1);  // closed out
-        book("0???", "000002", "万科A", "sa", 800, 1);           // the part of a sell that found no holding
+        book("0???", "000002", "万科A", "sa", 800, 1);            // the part of a sell that found no holding
         book("###", "zzc", "市价总值", "zzc", 99999, 1);
         grouping = std::make_unique<Grouping>(engine, session->lookups(), prompter);
     }
-    std::int64_t book(const char* wth, const char* code, const char* name, const char* lx, double cost2, double birate) {
+    std::int64_t book(const char* wth, const char* code, const char* name, const char* lx, double cost2,
+                      double birate) {
         return row("WTH;QSDM;ZJZH;CODE;NAME;LX;LXM;COST2;ZK_RATE;BIRATE",
                    {wth, "zxzq", "10000001", code, name, lx, lx, cost2, 1.0, birate});
     }

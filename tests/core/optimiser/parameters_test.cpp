@@ -53,16 +53,16 @@ TEST(ParametersTest, AFileTheWindowCouldNotHaveWrittenIsRefusedWhole) {
     const std::string text = prdText(p);
     EXPECT_FALSE(parsePrd(text.substr(0, text.rfind("6.5"))));  // 24 lines
     EXPECT_FALSE(parsePrd(""));
-    EXPECT_FALSE(parsePrd(withLine(p, 3, "abc")));     // ini
-    EXPECT_FALSE(parsePrd(withLine(p, 6, "120.5")));   // a per cent box holds whole numbers
-    EXPECT_FALSE(parsePrd(withLine(p, 10, "120")));    // deviation equal to its expectation
-    EXPECT_FALSE(parsePrd(withLine(p, 18, "0")));      // margin 0: infinite leverage
+    EXPECT_FALSE(parsePrd(withLine(p, 3, "abc")));    // ini
+    EXPECT_FALSE(parsePrd(withLine(p, 6, "120.5")));  // a per cent box holds whole numbers
+    EXPECT_FALSE(parsePrd(withLine(p, 10, "120")));   // deviation equal to its expectation
+    EXPECT_FALSE(parsePrd(withLine(p, 18, "0")));     // margin 0: infinite leverage
     EXPECT_FALSE(parsePrd(withLine(p, 18, "100.5")));
-    EXPECT_FALSE(parsePrd(withLine(p, 14, "-0.1")));   // negative cost
+    EXPECT_FALSE(parsePrd(withLine(p, 14, "-0.1")));  // negative cost
     EXPECT_FALSE(parsePrd(withLine(p, 15, "一")));
-    EXPECT_FALSE(parsePrd(withLine(p, 21, "0.3")));    // not a listed correlation
-    EXPECT_FALSE(parsePrd(withLine(p, 23, "1")));      // r13 that does not go with -0.5 and 0
-    EXPECT_TRUE(parsePrd(withLine(p, 18, "100")));     // the boundary itself is a margin
+    EXPECT_FALSE(parsePrd(withLine(p, 21, "0.3")));  // not a listed correlation
+    EXPECT_FALSE(parsePrd(withLine(p, 23, "1")));    // r13 that does not go with -0.5 and 0
+    EXPECT_TRUE(parsePrd(withLine(p, 18, "100")));   // the boundary itself is a margin
     EXPECT_TRUE(parsePrd(withLine(p, 10, "119")));
 }
 
