@@ -55,7 +55,7 @@ std::vector<std::string> split(const std::string& list) {
 }
 
 std::vector<std::string> listOption(Context& ctx, const std::string& name, std::size_t count) {
-    const auto parts = split(*ctx.option(name));
+    auto parts = split(*ctx.option(name));
     if (parts.size() != count)
         refuse(ctx, "--" + name + " 应有" + std::to_string(count) + "个值，以逗号分开：" + *ctx.option(name));
     return parts;
@@ -178,7 +178,7 @@ int optimiseCommand(Context& ctx) {
             throw UsageError("optimise 没有这个操作：" + what, ctx.call.command);
         for (const auto& [name, value] : ctx.call.options)
             if (name != "r12" && name != "r23" && (name != "r13" || what == "r13"))
-                throw UsageError("optimise " + what + " 不带 --" + name, ctx.call.command);
+                throw UsageError("optimise " + what + " 不带 --" + std::string(name), ctx.call.command);
         auto opt = openOptimisation(ctx);
         setCorrelations(ctx, *opt);
         if (what == "r13") {

@@ -5,8 +5,8 @@
 
 namespace varneth::optimiser {
 
-Game::Game(GameSetup setup, port::Random& random)
-    : setup_(std::move(setup)), coupling_(Coupling::of(setup_.forecast.r)), random_(random) {
+Game::Game(const GameSetup& setup, port::Random& random)
+    : setup_(setup), coupling_(Coupling::of(setup_.forecast.r)), random_(random) {
     start();
 }
 

@@ -34,7 +34,7 @@ public:
     static constexpr double kPriceFloor = -2.3;                      // ln 0.1, log chart only
     static constexpr const char* kNames[4] = {"玩家1", "玩家2", "玩家3", "电 脑"};
 
-    Game(GameSetup setup, port::Random& random);
+    Game(const GameSetup& setup, port::Random& random);
 
     // Plays a whole game from wealth 100 and price index 1.
     void play(const GameRules& rules);

@@ -100,15 +100,15 @@ std::optional<Parameters> parsePrd(const std::string& text) {
         return static_cast<int>(*v);
     };
     Parameters p;
-    for (int k = 1; k <= 3; ++k) {
-        const auto ini = whole(1 + k), e = whole(5 + k), d = whole(9 + k);
+    for (std::size_t k = 1; k <= 3; ++k) {
+        const int line = static_cast<int>(k);
+        const auto ini = whole(1 + line), e = whole(5 + line), d = whole(9 + line);
         if (!ini || !e || !d) return std::nullopt;
-        const auto i = static_cast<std::size_t>(k);
-        p.ini[i] = *ini;
-        p.e[i] = *e;
-        p.d[i] = *d;
-        p.cost[i] = lines[static_cast<std::size_t>(12 + k)];
-        p.margin[i] = lines[static_cast<std::size_t>(16 + k)];
+        p.ini[k] = *ini;
+        p.e[k] = *e;
+        p.d[k] = *d;
+        p.cost[k] = lines[12 + k];
+        p.margin[k] = lines[16 + k];
     }
     const auto e0 = whole(5);
     const auto r12 = text::parseNumber(lines[20]), r23 = text::parseNumber(lines[21]),

@@ -97,9 +97,10 @@ void paintGameCharts(QPainter& p, const optimiser::Game& game, const optimiser::
         drawFrame(p, f, c == 0 ? QStringLiteral("总 资 金 变 化 图") : QStringLiteral(" 价 格 变 化 图"));
         p.save();
         p.setClipRect(f.area.adjusted(-1, -1, 1, 1));
-        const int first = c == 0 ? 0 : 4, count = c == 0 ? 4 : 3;
+        const std::size_t first = c == 0 ? 0 : 4;
+        const int count = c == 0 ? 4 : 3;
         for (int s = 0; s < count; ++s)
-            drawSeries(p, f, series[static_cast<std::size_t>(first + s)], chart.shownTurn(), kColours[s]);
+            drawSeries(p, f, series[first + static_cast<std::size_t>(s)], chart.shownTurn(), kColours[s]);
         p.restore();
         drawLegend(p, QPointF(f.area.right() + 10, f.area.top() + fm.height() * 2),
                    c == 0 ? kWealthLegends : kPriceLegends, count);
