@@ -96,6 +96,7 @@ std::vector<Command> fundCommands();    // fund, transfer, invest
 std::vector<Command> performanceCommands();  // performance
 std::vector<Command> statsCommands();        // stats
 std::vector<Command> pricesCommands();       // prices
+std::vector<Command> optimiserCommands();    // groups, optimise, simulate
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 

@@ -1,10 +1,10 @@
 // The performance comparison as the window shows it after a start choice: the result table, and
 // the chart drawn to a PNG file when asked.
-#include <QGuiApplication>
 #include <QImage>
 #include <memory>
 
 #include "command.h"
+#include "offscreen.h"
 #include "stats/chart_settings.h"
 #include "stats/performance.h"
 #include "stats/performance_painter.h"
@@ -31,15 +31,8 @@ LineType lineType(const Context& ctx) {
     throw UsageError("--type 只能是 curves、weekly 或 log", ctx.call.command);
 }
 
-// Text needs fonts, and fonts need a GUI application; no display is needed for painting an image.
 bool writePng(const stats::Chart& chart, const std::string& file) {
-    std::unique_ptr<QGuiApplication> app;
-    if (!QGuiApplication::instance()) {
-        static char name[] = "varneth-cli", option[] = "-platform", platform[] = "offscreen";
-        static char* argv[] = {name, option, platform, nullptr};
-        static int argc = 3;
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    const auto app = offscreenApplication();
     return gui::performanceChartImage(chart).save(QString::fromStdString(file), "PNG");
 }
 

@@ -8,6 +8,8 @@
 #include "ledger/holdings_editor_window.h"
 #include "ledger/new_cash_account_window.h"
 #include "ledger/order_window.h"
+#include "optimiser/game_window.h"
+#include "optimiser/optimisation_window.h"
 #include "prices/price_window.h"
 #include "stats/performance_window.h"
 #include "stats/portfolio_window.h"
@@ -41,6 +43,8 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
 }
 
 SessionWindows::~SessionWindows() {
+    hiddenGame_.reset();
+    optimiser_.reset();
     delete newCashAccount_.data();
     delete corporateActions_.data();
     delete priceWindow_.data();
@@ -62,6 +66,7 @@ void SessionWindows::routeMainWindow() {
     main_.setRoute(Route::CorporateActions, [this] { openCorporateActions(); });
     main_.setRoute(Route::ReadQuotes, [this] { openPriceWindow(); });
     main_.setRoute(Route::LinkedProgramSettings, [this] { links_->showCentred(); });
+    main_.setRoute(Route::Optimiser, [this] { openOptimiser(); });
     main_.setRoute(Route::StartLinkedProgram, [this] { links_->startLinkedProgram(main_.launcher()); });
 }
 
@@ -133,6 +138,25 @@ void SessionWindows::openPriceWindow() {
     connect(priceWindow_.data(), &PriceWindow::holdingsChanged, this, [this] { main_.views().reopen(); });
     connect(priceWindow_.data(), &PriceWindow::closed, this, [this] { main_.views().up_open(); });
     priceWindow_->showCentred();
+}
+
+// A window still in use comes to the front as it is; a closed one is made afresh, so that its
+// grouping and portfolio follow the book.
+void SessionWindows::openOptimiser() {
+    if (optimiser_ && optimiser_->inUse()) {
+        bringUp(*optimiser_);
+        return;
+    }
+    hiddenGame_.reset();
+    optimiser_.reset();
+    {
+        const ui::WaitCursor wait;
+        optimiser_ = std::make_unique<OptimisationWindow>(session_);
+        hiddenGame_ = std::make_unique<GameWindow>(optimiser_->optimisation(), optimiser_->random(),
+                                                   session_.prompter(), session_.programDir());
+        hiddenGame_->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    bringUp(*optimiser_);
 }
 
 }  // namespace varneth::gui

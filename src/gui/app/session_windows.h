@@ -12,10 +12,12 @@ namespace varneth::gui {
 class CapitalTransferWindow;
 class CorporateActionsWindow;
 class FundWindow;
+class GameWindow;
 class HoldingsEditorWindow;
 class LinkedProgramWindow;
 class MainWindow;
 class NewCashAccountWindow;
+class OptimisationWindow;
 class OrderWindow;
 class PerformanceWindow;
 class PortfolioWindow;
@@ -35,6 +37,7 @@ public:
     FundWindow& fundWindow() { return *fundWindow_; }
     LinkedProgramWindow& linkedPrograms() { return *links_; }
     PriceWindow* priceWindow() const;  // the one last opened, while it is open
+    OptimisationWindow* optimiserWindow() const { return optimiser_.get(); }  // null until first opened
 
 private:
     void routeMainWindow();
@@ -47,6 +50,7 @@ private:
     void openCapitalTransfer();
     void openCorporateActions();
     void openPriceWindow();
+    void openOptimiser();
 
     app::Session& session_;
     MainWindow& main_;
@@ -62,6 +66,10 @@ private:
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
     QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use
     QPointer<PriceWindow> priceWindow_;                      // a fresh one for each use
+    // Made afresh when it is opened after being closed; the main window makes a hidden game window
+    // with it.
+    std::unique_ptr<OptimisationWindow> optimiser_;
+    std::unique_ptr<GameWindow> hiddenGame_;
 };
 
 }  // namespace varneth::gui

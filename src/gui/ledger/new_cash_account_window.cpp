@@ -12,6 +12,7 @@
 
 #include "ui/centre.h"
 #include "ui/help_viewer.h"
+#include "ui/centred.h"
 
 namespace varneth::gui {
 
