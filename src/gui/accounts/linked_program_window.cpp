@@ -17,7 +17,6 @@
 #include "storage/error.h"
 #include "ui/centre.h"
 #include "ui/help_viewer.h"
-#include "ui/centred.h"
 
 namespace varneth::gui {
 

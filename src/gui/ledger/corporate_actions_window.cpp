@@ -13,7 +13,6 @@
 #include "ui/centre.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
-#include "ui/centred.h"
 
 namespace varneth::gui {
 

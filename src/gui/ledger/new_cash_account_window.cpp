@@ -12,7 +12,6 @@
 
 #include "ui/centre.h"
 #include "ui/help_viewer.h"
-#include "ui/centred.h"
 
 namespace varneth::gui {
 

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "storage/error.h"
-#include "ui/centred.h"
+#include "ui/centre.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/wait_cursor.h"

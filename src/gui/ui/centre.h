@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGuiApplication>
+#include <QRect>
 #include <QScreen>
 #include <QWidget>
 
