@@ -24,7 +24,7 @@ private slots:
     void init() {
         f = std::make_unique<DemoLogin>();
         QVERIFY(f->enter());
-        window = std::make_unique<CodeLookupWindow>(f->session->prices(), f->prompter);
+        window = std::make_unique<CodeLookupWindow>(f->session->prices(), f->prompter, f->session->accountDir() / "report");
         window->showAt(200, 30);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         tester = std::make_unique<QAbstractItemModelTester>(
@@ -101,6 +101,10 @@ private slots:
     void deleteRemovesTheCurrentRowAndHelpSaysItsText() {
         type("000*");
         grid()->setCurrentIndex(grid()->model()->index(0, Code));
+        f->prompter.expectAnswers({false, true});
+        click("删一行");  // answered No: the row stays
+        QCOMPARE(storedRows("CODE='000001'"), 1);
+        QCOMPARE(f->prompter.questions.back().rfind("删除记录：000001 ", 0), 0u);
         click("删一行");
         QCOMPARE(storedRows("CODE='000001'"), 0);
         QCOMPARE(cell(grid()->currentIndex().row(), Code), QStringLiteral("000002"));

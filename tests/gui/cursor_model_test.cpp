@@ -111,7 +111,7 @@ private slots:
 
     void theGridFollowsTheCursorAndTheCursorTheGridAndEditsThroughItsEditor() {
         QTableView view;
-        ui::bindGrid(&view, model.get());
+        ui::bindGrid(&view, model.get(), std::filesystem::temp_directory_path());
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(view.currentIndex().row(), 0);

@@ -1,10 +1,10 @@
 #include "fund/fund_report.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
 
 #include "text/gbk.h"
+#include "text/numbers.h"
 
 namespace varneth::fund {
 
@@ -57,10 +57,7 @@ private:
 }  // namespace
 
 std::string generalText(double x) {
-    if (x == 0) return "0";
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15g", x);
-    return buf;
+    return text::plainText(x);
 }
 
 void writeCapitalReport(const storage::Cursor& ledger, int start, const port::DateTime& printed,

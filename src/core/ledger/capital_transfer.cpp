@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "fund/fund_report.h"
+#include "ledger/input_limits.h"
 #include "ledger/records.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
@@ -13,7 +14,9 @@ using storage::Value;
 
 namespace {
 
-std::string numberText(double x) { return fund::generalText(x); }
+std::string numberText(double x) {
+    return fund::generalText(x);
+}
 
 // Codes the system keeps for its own rows: the market's gains, and cash accounts standing in as
 // investors.
@@ -58,10 +61,14 @@ double CapitalTransfer::cashRate() {
     return r == 0 ? 1.0 : r;
 }
 
-std::optional<double> CapitalTransfer::amountOf(std::string_view text, const char* box) {
+std::optional<double> CapitalTransfer::amountOf(std::string_view text, const char* box, bool signedAmount) {
     const auto a = text::parseNumber(text::trim(text));
     if (!a || !std::isfinite(*a)) {
         prompter_.message("'" + std::string(text) + "'不是有效的数值（" + box + "）");
+        return std::nullopt;
+    }
+    if (signedAmount ? !signedAmountAllowed(*a) : !transferAmountAllowed(*a)) {
+        prompter_.message(signedAmount ? kBadSignedAmount : kBadTransferAmount);
         return std::nullopt;
     }
     return a;
@@ -94,7 +101,7 @@ bool CapitalTransfer::transfer(std::string_view fromText, std::string_view toTex
         prompter_.message(kNoDestination);
         return false;
     }
-    const auto a = amountOf(amount, "转移资金");
+    const auto a = amountOf(amount, "转移资金", false);
     if (!a) return false;
     // Both cash rows are found before either moves, so a transfer is booked whole or not at all.
     const auto fromBroker = brokerOf(from), toBroker = brokerOf(to);
@@ -150,7 +157,7 @@ bool CapitalTransfer::invest(const Investment& form) {
         prompter_.message(kNoType);
         return false;
     }
-    const auto a = amountOf(form.amount, "转移数量(元)");
+    const auto a = amountOf(form.amount, "转移数量(元)", true);
     if (!a) return false;
 
     storage::Action action(engine_);

@@ -349,6 +349,9 @@ std::int64_t Holdings::cashRowOf(Cursor& book, std::string_view qsdm, std::strin
 
 bool Holdings::removeCurrent() {
     if (ledger_.isEmpty()) return false;
+    if (!port::askDelete(prompter_, {ledger_.text("WTH"), ledger_.text("ZJZH"), ledger_.text("CODE"),
+                                     ledger_.text("NAME")}))
+        return false;
     storage::Action action(engine_);
     ledger_.remove();
     return true;

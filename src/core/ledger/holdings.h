@@ -63,7 +63,8 @@ public:
     std::int64_t zjzhxj(std::string_view qsdm, std::string_view zjzh);
     std::int64_t zjzhxj1(std::string_view qsdm, std::string_view zjzh);
 
-    // "删除": the current record; false when the view is empty.
+    // "删除": the current record, once the user agrees to the question naming it; false when the view
+    // is empty or the user said No.
     bool removeCurrent();
     // "插入空白": a blank record, current. A blank row belongs to the holdings view, so the closed
     // view gives way to it: the user sees the row to fill in.

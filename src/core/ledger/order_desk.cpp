@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ledger/input_limits.h"
 #include "ledger/records.h"
 #include "text/dates.h"
 #include "text/gbk.h"
@@ -397,6 +398,11 @@ bool OrderDesk::sell() {
 bool OrderDesk::enterOrder(bool isBuy) {
     if (text::trim(form_.code).empty()) {
         prompter_.message(kNoCode);
+        return false;
+    }
+    // Checked as typed: the 32-bit working copy would turn 16777217 into an allowed 16777216.
+    if (const auto typed = text::parseNumber(form_.amt); typed && !quantityAllowed(*typed)) {
+        prompter_.message(kBadQuantity);
         return false;
     }
     storage::Action action(engine_);

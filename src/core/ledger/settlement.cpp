@@ -3,6 +3,7 @@
 #include <cmath>
 #include <exception>
 
+#include "ledger/input_limits.h"
 #include "ledger/records.h"
 #include "storage/error.h"
 #include "text/dates.h"
@@ -76,6 +77,12 @@ Settlement::Result Settlement::pcjs() {
     if (text::trim(desk_.form().wth).empty()) {
         prompter.message(kNoOrderToSettle);
         return Result::Stopped;
+    }
+    // A sell order shows its quantity negative; only its size is bounded here, and 0 cancels.
+    if (const auto typed = text::parseNumber(desk_.form().amt);
+        typed && *typed != 0 && !quantityAllowed(std::fabs(*typed))) {
+        prompter.message(kBadQuantity);
+        return Result::Invalid;
     }
     if (!desk_.get_record()) return Result::Invalid;
     OrderRecord& r = desk_.workingRecord();

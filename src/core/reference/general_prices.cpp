@@ -42,8 +42,10 @@ std::optional<GeneralPrices::Pick> GeneralPrices::currentPick() const {
     return Pick{table_.text("CODE"), table_.text("NAME"), price.isNull() ? "" : text::shortestText(price.toDouble())};
 }
 
-void GeneralPrices::deleteRow() {
-    if (!table_.isEmpty()) table_.remove();
+bool GeneralPrices::deleteRow(port::Prompter& prompter) {
+    if (table_.isEmpty() || !port::askDelete(prompter, {table_.text("CODE"), table_.text("NAME")})) return false;
+    table_.remove();
+    return true;
 }
 
 void GeneralPrices::insertRow() {

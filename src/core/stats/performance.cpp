@@ -187,6 +187,10 @@ Results Performance::results() {
     return r;
 }
 
+FundStatistics Performance::statistics() const {
+    return fundStatistics(points_, mark_);
+}
+
 std::vector<std::string> Performance::lines(const Results& r, const std::string& index1Name) {
     const auto line = [](const std::string& head, const ResultRow& row, const char* end,
                          const char* rateCaption) {

@@ -19,7 +19,8 @@ std::string trimRight(std::string_view text);
 std::string trim(std::string_view text);
 
 // Report column padding: the text unchanged, followed by as many blanks as `width` exceeds the GBK
-// width of the trimmed text. Surrounding blanks of the text stay and are not counted.
+// width of the trimmed text, and by one blank when it fills or overflows the column. Surrounding
+// blanks of the text stay and are not counted.
 std::string s10(std::string_view text, int width);
 
 // Legacy files carry GB18030/GBK text. Bytes that do not decode become U+FFFD; characters that do

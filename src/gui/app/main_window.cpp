@@ -20,6 +20,7 @@
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
+#include "ui/save_dialog.h"
 #include "ui/qt_launcher.h"
 
 namespace varneth::gui {
@@ -44,11 +45,11 @@ private:
     const app::MainViews& views_;
 };
 
-QTableView* grid(const char* name, ui::CursorModel* model) {
+QTableView* grid(const char* name, ui::CursorModel* model, const std::filesystem::path& reportFolder) {
     auto* view = new QTableView;
     view->setObjectName(QString::fromLatin1(name));
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ui::bindGrid(view, model);
+    ui::bindGrid(view, model, reportFolder);
     return view;
 }
 
@@ -62,8 +63,9 @@ MainWindow::MainWindow(app::Session& session, QWidget* parent)
       launcher_(ownLauncher_.get()) {
     catalogModel_ = std::make_unique<CatalogModel>(views_, session_.prompter());
     detailModel_ = std::make_unique<ui::CursorModel>(views_.detail(), session_.prompter());
-    catalogView_ = grid("catalogView", catalogModel_.get());
-    detailView_ = grid("detailView", detailModel_.get());
+    const auto reports = ui::reportFolder(session_.accountDir());
+    catalogView_ = grid("catalogView", catalogModel_.get(), reports);
+    detailView_ = grid("detailView", detailModel_.get(), reports);
 
     setWindowTitle(QStringLiteral("资产管理主窗口，管理帐户名：") +
                    QString::fromStdString(session_.accountName()));
@@ -102,7 +104,7 @@ void MainWindow::buildMenus() {
     entry(system, "添加删除管理帐户", QKeySequence(Qt::CTRL | Qt::Key_A), [this] { administerAccounts(); });
     entry(system, "拷贝文件", QKeySequence(Qt::CTRL | Qt::Key_C), routeTo(Route::CopyFiles));
     entry(system, "用写字板编辑业绩报告", QKeySequence(Qt::CTRL | Qt::Key_E),
-          [this] { app::editReportInWordPad(*launcher_, session_.prompter()); });
+          [this] { app::editReportInWordPad(*launcher_, session_.prompter(), session_.accountDir()); });
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral(" 设置和更新 "));
     entry(settings, "设置证券类型和代码等", QKeySequence(Qt::Key_F5), routeTo(Route::Settings));

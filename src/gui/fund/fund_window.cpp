@@ -15,6 +15,7 @@
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/report_printer.h"
+#include "ui/save_dialog.h"
 #include "ui/wait_cursor.h"
 
 namespace varneth::gui {
@@ -56,18 +57,22 @@ void FundWindow::guarded(F&& action) {
 }
 
 FundWindow::FundWindow(fund::FundLedger& fund, port::Prompter& prompter, std::filesystem::path programDir,
-                       QWidget* parent)
-    : QWidget(parent, Qt::Window), fund_(fund), prompter_(prompter), programDir_(std::move(programDir)) {
+                       std::filesystem::path accountDir, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      fund_(fund),
+      prompter_(prompter),
+      programDir_(std::move(programDir)),
+      reportFolder_(ui::reportFolder(accountDir)) {
     setWindowTitle(QStringLiteral("基金业绩计算窗口"));
     setToolTip(QStringLiteral("资金转帐及投资进出"));
 
     model_ = std::make_unique<ui::CursorModel>(fund_.table(), prompter_);
     model_->setColumns(fundColumns(QString::fromStdString(fund_.firstIndexTitle())));
     grid_ = new QTableView;
-    ui::bindGrid(grid_, model_.get());
+    ui::bindGrid(grid_, model_.get(), reportFolder_);
     auto* remove = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete), grid_);
     remove->setContext(Qt::WidgetShortcut);
-    connect(remove, &QShortcut::activated, this, [this] { guarded([this] { fund_.removeAsked(); }); });
+    connect(remove, &QShortcut::activated, this, [this] { guarded([this] { fund_.removeCurrent(); }); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grid_, 1);
@@ -152,7 +157,7 @@ void FundWindow::management() {
 }
 
 void FundWindow::printReport() {
-    ui::ReportPrinter printer(this, prompter_, QStringLiteral("资金进出报告"));
+    ui::ReportPrinter printer(this, prompter_, QStringLiteral("资金进出报告"), reportFolder_);
     guarded([&] { fund_.report(printer); });
 }
 

@@ -10,10 +10,12 @@
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
+#include "ui/save_dialog.h"
 
 namespace varneth::gui {
 
@@ -58,8 +60,14 @@ CorporateActionsWindow::CorporateActionsWindow(app::Session& session, QWidget* p
 
     model_ = std::make_unique<ui::CursorModel>(actions_.entries(), session_.prompter());
     model_->setColumns(entryColumns());
+    model_->setEditGuard([this](int row) { return actions_.mayEdit(row); });
+    model_->setRowAppender([this](const std::string& field, const storage::Value& value) {
+        bool stored = false;
+        guarded([&] { stored = actions_.appendEntry(field, value); });
+        return stored;
+    });
     grid_ = new QTableView;
-    ui::bindGrid(grid_, model_.get());
+    ui::bindGrid(grid_, model_.get(), ui::reportFolder(session_.accountDir()));
     grid_->installEventFilter(this);
     auto* group = new QGroupBox(QStringLiteral("已处理送配备查"));
     auto* groupLayout = new QVBoxLayout(group);
@@ -129,7 +137,9 @@ bool CorporateActionsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
         grid_->currentIndex().row() + 1 >= model_->rowCount()) {
-        guarded([this] { actions_.appendEntry(); });
+        // The blank row is only shown; the first value typed into it makes the entry.
+        model_->showDraftRow();
+        grid_->setCurrentIndex(model_->index(model_->rowCount() - 1, std::max(0, grid_->currentIndex().column())));
         return true;
     }
     return QWidget::eventFilter(watched, event);

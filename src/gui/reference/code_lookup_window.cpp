@@ -50,14 +50,15 @@ void CodeLookupWindow::guarded(F&& change) {
     }
 }
 
-CodeLookupWindow::CodeLookupWindow(GeneralPrices& prices, port::Prompter& prompter, QWidget* parent)
+CodeLookupWindow::CodeLookupWindow(GeneralPrices& prices, port::Prompter& prompter, std::filesystem::path reportFolder,
+                                   QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), prices_(prices), prompter_(prompter) {
     setWindowTitle(QStringLiteral("股票代码窗口"));
 
     model_ = std::make_unique<ui::CursorModel>(prices_.table(), prompter_);
     model_->setColumns(priceColumns());
     grid_ = new QTableView;
-    ui::bindGrid(grid_, model_.get());
+    ui::bindGrid(grid_, model_.get(), reportFolder);
     int width = 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < model_->columnCount(); ++c) width += grid_->columnWidth(c);
     grid_->setMinimumWidth(width);
@@ -139,7 +140,7 @@ void CodeLookupWindow::pickAndClose() {
 }
 
 void CodeLookupWindow::deleteRow() {
-    guarded([this] { prices_.deleteRow(); });
+    guarded([this] { prices_.deleteRow(prompter_); });
 }
 
 void CodeLookupWindow::insertRow() {
