@@ -7,6 +7,7 @@
 #include "port/clock.h"
 #include "storage/engine.h"
 #include "ui/qt_prompter.h"
+#include "ui/window_memory.h"
 
 using namespace varneth;
 
@@ -32,6 +33,8 @@ int run(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Varneth 2.1"));
     QApplication::setApplicationVersion(QStringLiteral(VARNETH_VERSION));
     ui::installChineseTranslation(app);
+    ui::WindowMemory places;
+    app.installEventFilter(&places);
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("私募基金帐户管理软件"));

@@ -153,6 +153,7 @@ bool Holdings::valuate(Cursor& book) {
     appendMissingTotals(book);
     secondPass(book);
     pending_ = false;
+    lastValued_ = clock_.now();
     return true;
 }
 

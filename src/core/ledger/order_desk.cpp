@@ -6,6 +6,7 @@
 #include "ledger/input_limits.h"
 #include "ledger/records.h"
 #include "text/dates.h"
+#include "text/display.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 
@@ -35,6 +36,12 @@ std::string wholeText(double x) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.0f", std::trunc(x));
     return buf;
+}
+
+// A stored value as a box shows it: a 32-bit working value as the text it was typed as (42.15, not
+// 42.150001525878906), so that confirming without retyping stores what the user meant.
+std::string boxText(double x) {
+    return text::shortestText(text::readableValue(x));
 }
 
 std::string isoDate(double day) {
@@ -98,7 +105,7 @@ void OrderDesk::set_mk() {
 }
 
 void OrderDesk::set_cd_pc(const DetailRow& detail) {
-    form_.amt = text::shortestText(detail.amt);
+    form_.amt = boxText(detail.amt);
     form_.wth = detail.wth;
     form_.tradeDate = detail.date1.value_or("");
     controls_.code = controls_.wth = controls_.tradeDate = controls_.query = false;
@@ -122,7 +129,7 @@ void OrderDesk::toggleMode() {
 
 void OrderDesk::fillFrom(const DetailRow& detail) {
     form_.gddm = detail.gddm;
-    form_.amt = text::shortestText(detail.amt);
+    form_.amt = boxText(detail.amt);
     form_.qsdm = detail.qsdm;
     form_.qsLabel = detail.qs;
     form_.zjzh = detail.zjzh;
@@ -131,11 +138,11 @@ void OrderDesk::fillFrom(const DetailRow& detail) {
     form_.code = detail.code;
     form_.shortSale = detail.bs == -1;
     if (detail.wth > kOrderLow && detail.wth < kOrderHigh) {
-        form_.price = text::shortestText(detail.price1);
+        form_.price = boxText(detail.price1);
         set_cd_pc(detail);
         return;
     }
-    form_.price = text::shortestText(detail.price2);
+    form_.price = boxText(detail.price2);
     set_mm();
     if (form_.shortSale)
         set_mk();

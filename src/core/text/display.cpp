@@ -91,17 +91,18 @@ std::string displayNumber(double x, NumberKind kind) {
 }
 
 NumberKind kindOfField(std::string_view field) {
-    static const std::array<std::pair<const char*, NumberKind>, 27> kinds{{
-        {"COST1", NumberKind::Money},     {"COST2", NumberKind::Money},    {"SXF", NumberKind::Money},
-        {"YHS", NumberKind::Money},       {"INCOME", NumberKind::Money},   {"INPUT", NumberKind::Money},
-        {"FUND", NumberKind::Money},      {"DMONEY", NumberKind::Money},   {"BXFUND", NumberKind::Money},
-        {"TICH", NumberKind::Money},      {"PRICE", NumberKind::Price},    {"PRICE1", NumberKind::Price},
-        {"PRICE2", NumberKind::Price},    {"L_PRICE", NumberKind::Price},  {"BIRATE", NumberKind::Price},
-        {"ZK_RATE", NumberKind::Price},   {"BZJ_RATE", NumberKind::Price}, {"SXF_RATE", NumberKind::Price},
-        {"YHS_RATE", NumberKind::Price},  {"RATE", NumberKind::Price},     {"SZ", NumberKind::Price},
-        {"SHZ", NumberKind::Price},       {"INC", NumberKind::Percent},    {"PER", NumberKind::Percent},
-        {"AMT", NumberKind::Quantity},    {"UNIT", NumberKind::Quantity},  {"NUM", NumberKind::Quantity},
-    }};
+    using enum NumberKind;
+    // The tables' fields, and the main window's query columns under their Chinese names.
+    static const std::pair<const char*, NumberKind> kinds[] = {
+        {"COST1", Money},    {"COST2", Money},     {"SXF", Money},      {"YHS", Money},      {"INCOME", Money},
+        {"INPUT", Money},    {"FUND", Money},      {"DMONEY", Money},   {"BXFUND", Money},   {"TICH", Money},
+        {"成本", Money},     {"市值", Money},      {"PRICE", Price},    {"PRICE1", Price},   {"PRICE2", Price},
+        {"L_PRICE", Price},  {"BIRATE", Price},    {"ZK_RATE", Price},  {"BZJ_RATE", Price}, {"SXF_RATE", Price},
+        {"YHS_RATE", Price}, {"RATE", Price},      {"SZ", Price},       {"SHZ", Price},      {"成本价", Price},
+        {"当前价", Price},   {"价格1", Price},     {"价格2", Price},    {"INC", Percent},    {"PER", Percent},
+        {"增值率", Percent}, {"比例", Percent},    {"AMT", Quantity},   {"UNIT", Quantity},  {"NUM", Quantity},
+        {"数量", Quantity},
+    };
     for (const auto& [name, kind] : kinds)
         if (sameName(field, name)) return kind;
     return NumberKind::General;

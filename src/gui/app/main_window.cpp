@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QButtonGroup>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -85,8 +87,19 @@ MainWindow::MainWindow(app::Session& session, QWidget* parent)
         const QRect free = screen->availableGeometry();
         move(free.center() - QPoint(width() / 2, height() / 2));
     }
+    showStatus();
     views_.setReopenedHandler([this] { viewsReopened(); });
     views_.up_open();
+}
+
+// Which book this is and how fresh its values are, always in sight.
+void MainWindow::showStatus() {
+    statusBar()->addWidget(new QLabel(QStringLiteral("管理帐户：") + QString::fromStdString(session_.accountName())));
+    statusBar()->addWidget(
+        new QLabel(QStringLiteral("程序目录：") + QString::fromStdU16String(session_.programDir().u16string())));
+    valuedAt_ = new QLabel;
+    valuedAt_->setObjectName(QStringLiteral("valuedAt"));
+    statusBar()->addPermanentWidget(valuedAt_);
 }
 
 MainWindow::~MainWindow() = default;
@@ -212,6 +225,9 @@ void MainWindow::viewsReopened() {
     detailView_->resizeColumnsToContents();
     const QSignalBlocker quiet(choices_);
     choices_->button(views_.displayChoice())->setChecked(true);
+    const auto& valued = session_.holdings().lastValued();
+    valuedAt_->setText(QStringLiteral("上次估值：") +
+                       (valued ? QString::fromStdString(valued->iso()) : QStringLiteral("未估值")));
 }
 
 void MainWindow::choose(int choice) {

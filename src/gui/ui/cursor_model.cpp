@@ -189,7 +189,7 @@ bool CursorModel::writeField(int row, int column, const storage::Value& typed) {
     try {
         fitted = storage::Table::fit(fieldDef(column), typed);
     } catch (const storage::Error& e) {
-        prompter_.message(e.what());
+        tell(e.what(), column);
         return false;
     }
     // An editor closed without a change posts nothing, and asks nothing.
@@ -204,10 +204,19 @@ bool CursorModel::writeField(int row, int column, const storage::Value& typed) {
         cursor_.post();
     } catch (const storage::Error& e) {
         cursor_.cancel();
-        prompter_.message(e.what());
+        tell(e.what(), column);
         return false;
     }
     return true;
+}
+
+void CursorModel::tell(const std::string& message, int column) {
+    const std::string field = "（" + fieldDef(column).name + "）";
+    const std::string title = "（" + columns_.at(static_cast<std::size_t>(column)).title.toStdString() + "）";
+    std::string said = message;
+    for (auto at = said.find(field); at != std::string::npos; at = said.find(field, at + title.size()))
+        said.replace(at, field.size(), title);
+    prompter_.message(said);
 }
 
 bool CursorModel::appendDraft(int column, const storage::Value& typed) {
@@ -215,7 +224,7 @@ bool CursorModel::appendDraft(int column, const storage::Value& typed) {
     try {
         fitted = storage::Table::fit(fieldDef(column), typed);
     } catch (const storage::Error& e) {
-        prompter_.message(e.what());
+        tell(e.what(), column);
         return false;
     }
     if (fitted.isNull() || text::trim(fitted.toString()).empty()) return false;  // a blank stays unstored

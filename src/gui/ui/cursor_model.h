@@ -79,6 +79,8 @@ private:
     bool hasRow(int row) const { return row >= 0 && row < rows_ && row < cursor_.count(); }
     bool isDraft(int row) const { return draft_ && row == rows_; }
     bool appendDraft(int column, const storage::Value& typed);
+    // A storage message about a column's field, naming the column by its title as the user sees it.
+    void tell(const std::string& message, int column);
     const storage::FieldDef& fieldDef(int column) const;
     QString displayText(const storage::Value& v, const storage::FieldDef& f) const;
     bool writeField(int row, int column, const storage::Value& typed);
