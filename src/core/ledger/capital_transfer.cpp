@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "fund/fund_report.h"
 #include "ledger/input_limits.h"
 #include "ledger/records.h"
 #include "text/gbk.h"
@@ -13,10 +12,6 @@ namespace varneth::ledger {
 using storage::Value;
 
 namespace {
-
-std::string numberText(double x) {
-    return fund::generalText(x);
-}
 
 // Codes the system keeps for its own rows: the market's gains, and cash accounts standing in as
 // investors.
@@ -119,20 +114,20 @@ bool CapitalTransfer::transfer(std::string_view fromText, std::string_view toTex
         book_.setValue("AMT", Value(book_.number("AMT") - *a));
         book_.post();
         const double v = text::roundHalfEven(*a * r1);
-        prompter_.message("资金帐户" + from + "转出数额" + numberText(*a));
+        prompter_.message("资金帐户" + from + "转出数额" + text::plainText(*a));
 
         findCashRow(*toBroker, to);
         const double r2 = cashRate();
         const double c = text::roundHalfEven(v / r2);
         book_.setValue("AMT", Value(book_.number("AMT") + c));
         book_.post();
-        prompter_.message("资金帐户" + to + "转入数额" + numberText(c));
+        prompter_.message("资金帐户" + to + "转入数额" + text::plainText(c));
 
         addFundRow("$" + from, fromName, v, fund::FundLedger::kFeeFreeType,
-                   "转出" + numberText(v) + "汇率" + numberText(r1), to, *toBroker);
+                   "转出" + text::plainText(v) + "汇率" + text::plainText(r1), to, *toBroker);
         addFundRow("$" + to, toName, -v, fund::FundLedger::kFeeFreeType,
-                   "转入" + numberText(v) + "汇率" + numberText(r2), from, *fromBroker);
-        prompter_.message("资金进出文件添加记录成功,按结算货币计算金额是" + numberText(v));
+                   "转入" + text::plainText(v) + "汇率" + text::plainText(r2), from, *fromBroker);
+        prompter_.message("资金进出文件添加记录成功,按结算货币计算金额是" + text::plainText(v));
     } catch (...) {
         book_.cancel();
         fund_.table().cancel();
@@ -167,7 +162,7 @@ bool CapitalTransfer::invest(const Investment& form) {
             r = cashRate();
             book_.setValue("AMT", Value(book_.number("AMT") + *a));
             book_.post();
-            prompter_.message("持仓文件相应资金帐户金额已经增加" + numberText(*a));
+            prompter_.message("持仓文件相应资金帐户金额已经增加" + text::plainText(*a));
         } else {
             prompter_.message(kNoCashRow);
         }
@@ -175,7 +170,7 @@ bool CapitalTransfer::invest(const Investment& form) {
         if (name.empty()) name = fund_.pycode_to_name(pycode);
         const double input = text::roundHalfEven(*a * r);
         addFundRow(pycode, name, input, xabc, form.note, zjzh, qsdm);
-        prompter_.message("资金进出文件添加记录成功,投资额折算成" + numberText(input));
+        prompter_.message("资金进出文件添加记录成功,投资额折算成" + text::plainText(input));
     } catch (...) {
         book_.cancel();
         fund_.table().cancel();

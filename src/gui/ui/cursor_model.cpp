@@ -183,24 +183,28 @@ bool CursorModel::setData(const QModelIndex& index, const QVariant& value, int r
     return writeField(index.row(), index.column(), storage::Value(value.toString().toStdString()));
 }
 
-bool CursorModel::writeField(int row, int column, const storage::Value& typed) {
-    const int field = fieldIndex(column);
-    storage::Value fitted;
+std::optional<storage::Value> CursorModel::fitted(int column, const storage::Value& typed) {
     try {
-        fitted = storage::Table::fit(fieldDef(column), typed);
+        return storage::Table::fit(fieldDef(column), typed);
     } catch (const storage::Error& e) {
         tell(e.what(), column);
-        return false;
+        return std::nullopt;
     }
+}
+
+bool CursorModel::writeField(int row, int column, const storage::Value& typed) {
+    const int field = fieldIndex(column);
+    const auto fitted = this->fitted(column, typed);
+    if (!fitted) return false;
     // An editor closed without a change posts nothing, and asks nothing.
     const bool current = cursor_.position() == row;
-    if ((current ? cursor_.value(field) : cursor_.valueAt(row, field)) == fitted) return true;
+    if ((current ? cursor_.value(field) : cursor_.valueAt(row, field)) == *fitted) return true;
     if (editGuard_ && !editGuard_(row)) return false;
     moveCursorTo(row);
     if (cursor_.position() != row) return false;
     const QScopedValueRollback<bool> writing(writing_, true);
     try {
-        cursor_.setValue(field, fitted);
+        cursor_.setValue(field, *fitted);
         cursor_.post();
     } catch (const storage::Error& e) {
         cursor_.cancel();
@@ -220,16 +224,10 @@ void CursorModel::tell(const std::string& message, int column) {
 }
 
 bool CursorModel::appendDraft(int column, const storage::Value& typed) {
-    storage::Value fitted;
-    try {
-        fitted = storage::Table::fit(fieldDef(column), typed);
-    } catch (const storage::Error& e) {
-        tell(e.what(), column);
-        return false;
-    }
-    if (fitted.isNull() || text::trim(fitted.toString()).empty()) return false;  // a blank stays unstored
+    const auto value = fitted(column, typed);
+    if (!value || value->isNull() || text::trim(value->toString()).empty()) return false;  // a blank stays unstored
     const QScopedValueRollback<bool> writing(writing_, true);
-    draftStored_ = appender_(fieldDef(column).name, fitted);
+    draftStored_ = appender_(fieldDef(column).name, *value);
     return draftStored_;
 }
 

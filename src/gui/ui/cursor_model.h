@@ -4,6 +4,7 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,8 @@ private:
     void tell(const std::string& message, int column);
     const storage::FieldDef& fieldDef(int column) const;
     QString displayText(const storage::Value& v, const storage::FieldDef& f) const;
+    // The typed text as the column's field holds it; none (told) when it does not read.
+    std::optional<storage::Value> fitted(int column, const storage::Value& typed);
     bool writeField(int row, int column, const storage::Value& typed);
 
     storage::Cursor& cursor_;
