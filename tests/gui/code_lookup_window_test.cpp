@@ -25,7 +25,7 @@ private slots:
     void init() {
         f = std::make_unique<DemoLogin>();
         QVERIFY(f->enter());
-        window = std::make_unique<CodeLookupWindow>(f->session->prices(), f->prompter, f->session->accountDir() / "report");
+        window = std::make_unique<CodeLookupWindow>(f->session->prices(), f->prompter);
         window->showAt(200, 30);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         tester = std::make_unique<QAbstractItemModelTester>(

@@ -66,6 +66,7 @@ MainWindow::MainWindow(app::Session& session, QWidget* parent)
     catalogModel_ = std::make_unique<CatalogModel>(views_, session_.prompter());
     detailModel_ = std::make_unique<ui::CursorModel>(views_.detail(), session_.prompter());
     const auto reports = ui::reportFolder(session_.accountDir());
+    ui::setAccountReportFolder(reports);
     catalogView_ = grid("catalogView", catalogModel_.get(), reports);
     detailView_ = grid("detailView", detailModel_.get(), reports);
 

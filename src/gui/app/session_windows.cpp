@@ -28,8 +28,7 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
       main_(main),
       editor_(std::make_unique<HoldingsEditorWindow>(session)),
       order_(std::make_unique<OrderWindow>(session, main.views())),
-      fundWindow_(std::make_unique<FundWindow>(session.fund(), session.prompter(), session.programDir(),
-                                               session.accountDir())),
+      fundWindow_(std::make_unique<FundWindow>(session.fund(), session.prompter(), session.programDir())),
       links_(std::make_unique<LinkedProgramWindow>(session)) {
     connect(editor_.get(), &HoldingsEditorWindow::closed, this, [this] { main_.views().up_open(); });
     connect(editor_.get(), &HoldingsEditorWindow::newCashAccountRequested, this,

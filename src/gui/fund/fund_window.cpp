@@ -15,7 +15,6 @@
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/report_printer.h"
-#include "ui/save_dialog.h"
 #include "ui/wait_cursor.h"
 
 namespace varneth::gui {
@@ -57,19 +56,15 @@ void FundWindow::guarded(F&& action) {
 }
 
 FundWindow::FundWindow(fund::FundLedger& fund, port::Prompter& prompter, std::filesystem::path programDir,
-                       std::filesystem::path accountDir, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      fund_(fund),
-      prompter_(prompter),
-      programDir_(std::move(programDir)),
-      reportFolder_(ui::reportFolder(accountDir)) {
+                       QWidget* parent)
+    : QWidget(parent, Qt::Window), fund_(fund), prompter_(prompter), programDir_(std::move(programDir)) {
     setWindowTitle(QStringLiteral("基金业绩计算窗口"));
     setToolTip(QStringLiteral("资金转帐及投资进出"));
 
     model_ = std::make_unique<ui::CursorModel>(fund_.table(), prompter_);
     model_->setColumns(fundColumns(QString::fromStdString(fund_.firstIndexTitle())));
     grid_ = new QTableView;
-    ui::bindGrid(grid_, model_.get(), reportFolder_);
+    ui::bindGrid(grid_, model_.get());
     auto* remove = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete), grid_);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, [this] { guarded([this] { fund_.removeCurrent(); }); });
@@ -157,7 +152,7 @@ void FundWindow::management() {
 }
 
 void FundWindow::printReport() {
-    ui::ReportPrinter printer(this, prompter_, QStringLiteral("资金进出报告"), reportFolder_);
+    ui::ReportPrinter printer(this, prompter_, QStringLiteral("资金进出报告"));
     guarded([&] { fund_.report(printer); });
 }
 

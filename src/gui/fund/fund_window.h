@@ -23,7 +23,7 @@ class FundWindow : public QWidget {
     Q_OBJECT
 public:
     FundWindow(fund::FundLedger& fund, port::Prompter& prompter, std::filesystem::path programDir,
-               std::filesystem::path accountDir, QWidget* parent = nullptr);
+               QWidget* parent = nullptr);
     ~FundWindow() override;
 
     QTableView* grid() const { return grid_; }
@@ -53,7 +53,6 @@ private:
     fund::FundLedger& fund_;
     port::Prompter& prompter_;
     std::filesystem::path programDir_;
-    std::filesystem::path reportFolder_;
     std::unique_ptr<ui::CursorModel> model_;
     QTableView* grid_ = nullptr;
 };

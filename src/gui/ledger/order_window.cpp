@@ -22,7 +22,6 @@
 #include "reference/code_lookup_window.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
-#include "ui/save_dialog.h"
 #include "ui/wait_cursor.h"
 
 namespace varneth::gui {
@@ -350,8 +349,7 @@ bool OrderWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void OrderWindow::query() {
     if (!lookup_) {
-        lookup_ = std::make_unique<CodeLookupWindow>(session_.prices(), session_.prompter(),
-                                                     ui::reportFolder(session_.accountDir()));
+        lookup_ = std::make_unique<CodeLookupWindow>(session_.prices(), session_.prompter());
         lookup_->setPickHandler([this](const reference::GeneralPrices::Pick& pick) {
             run([this, &pick] {
                 desk_.form().code = pick.code;

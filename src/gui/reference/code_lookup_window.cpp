@@ -50,15 +50,14 @@ void CodeLookupWindow::guarded(F&& change) {
     }
 }
 
-CodeLookupWindow::CodeLookupWindow(GeneralPrices& prices, port::Prompter& prompter, std::filesystem::path reportFolder,
-                                   QWidget* parent)
+CodeLookupWindow::CodeLookupWindow(GeneralPrices& prices, port::Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), prices_(prices), prompter_(prompter) {
     setWindowTitle(QStringLiteral("股票代码窗口"));
 
     model_ = std::make_unique<ui::CursorModel>(prices_.table(), prompter_);
     model_->setColumns(priceColumns());
     grid_ = new QTableView;
-    ui::bindGrid(grid_, model_.get(), reportFolder);
+    ui::bindGrid(grid_, model_.get());
     int width = 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < model_->columnCount(); ++c) width += grid_->columnWidth(c);
     grid_->setMinimumWidth(width);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -25,8 +24,7 @@ class CodeLookupWindow : public QWidget {
 public:
     using PickHandler = std::function<void(const reference::GeneralPrices::Pick&)>;
 
-    CodeLookupWindow(reference::GeneralPrices& prices, port::Prompter& prompter, std::filesystem::path reportFolder,
-                     QWidget* parent = nullptr);
+    CodeLookupWindow(reference::GeneralPrices& prices, port::Prompter& prompter, QWidget* parent = nullptr);
     ~CodeLookupWindow() override;
 
     // Told of the row "确定退出" picks, before the window closes.

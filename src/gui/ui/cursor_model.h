@@ -104,8 +104,8 @@ private:
 
 // Binds a table view to the model: the view's current row follows the cursor (a locate moves the
 // grid), a row the user clicks becomes the cursor's current row, and the columns get widths that
-// fit their fields. The grid gets what every grid offers (copy, CSV export into `reportFolder`,
-// remembered column widths).
-void bindGrid(QTableView* view, CursorModel* model, const std::filesystem::path& reportFolder);
+// fit their fields. The grid gets what every grid offers (copy, CSV export into `reportFolder` or,
+// without one, the account's report folder, remembered column widths).
+void bindGrid(QTableView* view, CursorModel* model, const std::filesystem::path& reportFolder = {});
 
 }  // namespace varneth::ui

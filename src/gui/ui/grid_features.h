@@ -10,9 +10,10 @@ namespace varneth::ui {
 
 // What every grid offers: Ctrl+C copies the selected cells as tab-separated text under their column
 // titles (ahead of any window shortcut on Ctrl+C); the context menu has "复制" and "导出CSV…" (what
-// the grid shows, UTF-8 with a BOM, the save dialog starting in `reportFolder`); column widths the
-// user sets are remembered. `bindGrid` installs it on every grid bound to a cursor.
-void equipGrid(QTableView* view, const std::filesystem::path& reportFolder);
+// the grid shows, UTF-8 with a BOM, the save dialog starting in `reportFolder`, by default the
+// account's report folder); column widths the user sets are remembered. `bindGrid` installs it on
+// every grid bound to a cursor.
+void equipGrid(QTableView* view, const std::filesystem::path& reportFolder = {});
 
 // The selected cells' rectangle as shown, under their titles: tabs between cells, a line per row.
 QString selectionAsText(const QTableView* view);

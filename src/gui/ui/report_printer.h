@@ -36,8 +36,8 @@ bool printWidgetImage(QWidget& widget, port::Prompter& prompter);
 // preview, a PDF file or a UTF-8 text file.
 class ReportPrinter : public port::ReportSink {
 public:
-    // Files are offered in `folder`, the account's report folder.
-    ReportPrinter(QWidget* parent, port::Prompter& prompter, QString title, std::filesystem::path folder);
+    // Files are offered in `folder`, by default the account's report folder.
+    ReportPrinter(QWidget* parent, port::Prompter& prompter, QString title, std::filesystem::path folder = {});
 
     void line(std::string_view text) override;
     void newPage() override;
