@@ -13,10 +13,20 @@ using storage::Value;
 
 namespace {
 
+std::string numberText(double x) { return text::plainText(x); }
+
 // Codes the system keeps for its own rows: the market's gains, and cash accounts standing in as
 // investors.
 bool reservedInvestorCode(std::string_view code) {
     return code == fund::FundLedger::kMarketCode || code.starts_with('$');
+}
+
+// An amount beyond what the book may take is told and refused: a transfer moves a positive amount, an
+// investor's money may go either way.
+bool refused(port::Prompter& prompter, double amount, bool signedAmount) {
+    if (signedAmount ? signedAmountAllowed(amount) : transferAmountAllowed(amount)) return false;
+    prompter.message(signedAmount ? kBadSignedAmount : kBadTransferAmount);
+    return true;
 }
 
 }  // namespace
@@ -56,14 +66,10 @@ double CapitalTransfer::cashRate() {
     return r == 0 ? 1.0 : r;
 }
 
-std::optional<double> CapitalTransfer::amountOf(std::string_view text, const char* box, bool signedAmount) {
+std::optional<double> CapitalTransfer::amountOf(std::string_view text, const char* box) {
     const auto a = text::parseNumber(text::trim(text));
     if (!a || !std::isfinite(*a)) {
         prompter_.message("'" + std::string(text) + "'不是有效的数值（" + box + "）");
-        return std::nullopt;
-    }
-    if (signedAmount ? !signedAmountAllowed(*a) : !transferAmountAllowed(*a)) {
-        prompter_.message(signedAmount ? kBadSignedAmount : kBadTransferAmount);
         return std::nullopt;
     }
     return a;
@@ -96,8 +102,8 @@ bool CapitalTransfer::transfer(std::string_view fromText, std::string_view toTex
         prompter_.message(kNoDestination);
         return false;
     }
-    const auto a = amountOf(amount, "转移资金", false);
-    if (!a) return false;
+    const auto a = amountOf(amount, "转移资金");
+    if (!a || refused(prompter_, *a, false)) return false;
     // Both cash rows are found before either moves, so a transfer is booked whole or not at all.
     const auto fromBroker = brokerOf(from), toBroker = brokerOf(to);
     if (!fromBroker || !toBroker || !findCashRow(*fromBroker, from) || !findCashRow(*toBroker, to)) {
@@ -114,20 +120,20 @@ bool CapitalTransfer::transfer(std::string_view fromText, std::string_view toTex
         book_.setValue("AMT", Value(book_.number("AMT") - *a));
         book_.post();
         const double v = text::roundHalfEven(*a * r1);
-        prompter_.message("资金帐户" + from + "转出数额" + text::plainText(*a));
+        prompter_.message("资金帐户" + from + "转出数额" + numberText(*a));
 
         findCashRow(*toBroker, to);
         const double r2 = cashRate();
         const double c = text::roundHalfEven(v / r2);
         book_.setValue("AMT", Value(book_.number("AMT") + c));
         book_.post();
-        prompter_.message("资金帐户" + to + "转入数额" + text::plainText(c));
+        prompter_.message("资金帐户" + to + "转入数额" + numberText(c));
 
         addFundRow("$" + from, fromName, v, fund::FundLedger::kFeeFreeType,
-                   "转出" + text::plainText(v) + "汇率" + text::plainText(r1), to, *toBroker);
+                   "转出" + numberText(v) + "汇率" + numberText(r1), to, *toBroker);
         addFundRow("$" + to, toName, -v, fund::FundLedger::kFeeFreeType,
-                   "转入" + text::plainText(v) + "汇率" + text::plainText(r2), from, *fromBroker);
-        prompter_.message("资金进出文件添加记录成功,按结算货币计算金额是" + text::plainText(v));
+                   "转入" + numberText(v) + "汇率" + numberText(r2), from, *fromBroker);
+        prompter_.message("资金进出文件添加记录成功,按结算货币计算金额是" + numberText(v));
     } catch (...) {
         book_.cancel();
         fund_.table().cancel();
@@ -152,8 +158,8 @@ bool CapitalTransfer::invest(const Investment& form) {
         prompter_.message(kNoType);
         return false;
     }
-    const auto a = amountOf(form.amount, "转移数量(元)", true);
-    if (!a) return false;
+    const auto a = amountOf(form.amount, "转移数量(元)");
+    if (!a || refused(prompter_, *a, true)) return false;
 
     storage::Action action(engine_);
     try {
@@ -162,7 +168,7 @@ bool CapitalTransfer::invest(const Investment& form) {
             r = cashRate();
             book_.setValue("AMT", Value(book_.number("AMT") + *a));
             book_.post();
-            prompter_.message("持仓文件相应资金帐户金额已经增加" + text::plainText(*a));
+            prompter_.message("持仓文件相应资金帐户金额已经增加" + numberText(*a));
         } else {
             prompter_.message(kNoCashRow);
         }
@@ -170,7 +176,7 @@ bool CapitalTransfer::invest(const Investment& form) {
         if (name.empty()) name = fund_.pycode_to_name(pycode);
         const double input = text::roundHalfEven(*a * r);
         addFundRow(pycode, name, input, xabc, form.note, zjzh, qsdm);
-        prompter_.message("资金进出文件添加记录成功,投资额折算成" + text::plainText(input));
+        prompter_.message("资金进出文件添加记录成功,投资额折算成" + numberText(input));
     } catch (...) {
         book_.cancel();
         fund_.table().cancel();

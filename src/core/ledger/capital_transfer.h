@@ -69,9 +69,7 @@ private:
     // Puts the ledger on the account's cash row; false when it has none.
     bool findCashRow(std::string_view qsdm, std::string_view zjzh);
     double cashRate();  // the current cash row's rate, 0 read as 1 as the valuation does
-    // The amount of a box, or none (told) when it does not read or lies outside its limits: a
-    // transfer moves a positive amount, an investor's money may go either way.
-    std::optional<double> amountOf(std::string_view text, const char* box, bool signedAmount);
+    std::optional<double> amountOf(std::string_view text, const char* box);
     void addFundRow(const std::string& pycode, const std::string& name, double input, const std::string& xabc,
                     const std::string& note, const std::string& zjzh, const std::string& qsdm);
 
