@@ -10,12 +10,10 @@
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
-#include "ui/save_dialog.h"
 
 namespace varneth::gui {
 
@@ -67,7 +65,7 @@ CorporateActionsWindow::CorporateActionsWindow(app::Session& session, QWidget* p
         return stored;
     });
     grid_ = new QTableView;
-    ui::bindGrid(grid_, model_.get(), ui::reportFolder(session_.accountDir()));
+    ui::bindGrid(grid_, model_.get());
     grid_->installEventFilter(this);
     auto* group = new QGroupBox(QStringLiteral("已处理送配备查"));
     auto* groupLayout = new QVBoxLayout(group);
@@ -139,7 +137,8 @@ bool CorporateActionsWindow::eventFilter(QObject* watched, QEvent* event) {
         grid_->currentIndex().row() + 1 >= model_->rowCount()) {
         // The blank row is only shown; the first value typed into it makes the entry.
         model_->showDraftRow();
-        grid_->setCurrentIndex(model_->index(model_->rowCount() - 1, std::max(0, grid_->currentIndex().column())));
+        const QModelIndex at = grid_->currentIndex();
+        grid_->setCurrentIndex(model_->index(model_->rowCount() - 1, at.isValid() ? at.column() : 0));
         return true;
     }
     return QWidget::eventFilter(watched, event);
