@@ -1,7 +1,6 @@
 #include "ledger/holdings.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "ledger/records.h"
 #include "text/numbers.h"
@@ -78,11 +77,7 @@ private:
 }  // namespace
 
 std::string inTenThousands(double x) {
-    double w = roundHalfEven(x * 0.01) * 0.01;
-    if (w == 0) w = 0;  // no "-0"
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", w);
-    return buf;
+    return text::plainText(roundHalfEven(x * 0.01) * 0.01);
 }
 
 std::string Holdings::zeroPriceQuestion(std::string_view name) {

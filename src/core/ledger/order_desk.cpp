@@ -27,9 +27,7 @@ std::string upperAscii(std::string s) {
 
 // Money in units of ten thousand, cut to two decimals, as a plain decimal.
 std::string tenThousands(std::int64_t x) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", std::trunc(static_cast<double>(x) * 0.01) * 0.01);
-    return buf;
+    return text::plainText(std::trunc(static_cast<double>(x) * 0.01) * 0.01);
 }
 
 std::string wholeText(double x) {

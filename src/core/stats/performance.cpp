@@ -1,7 +1,6 @@
 #include "stats/performance.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "storage/cursor.h"
@@ -15,9 +14,7 @@ constexpr double kLowestLevel = 10;
 
 // Fifteen significant digits, as the result table has always shown its numbers.
 std::string number(double x) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", x + 0.0);
-    return buf;
+    return text::plainText(x);
 }
 
 std::string rate(double start, double end) {
