@@ -201,17 +201,4 @@ TEST_F(HoldingsTest, TheNameFillerEndsWhenALookupGivesNothing) {
     EXPECT_EQ(holdings().ledger().bookmark().rowid, last);  // the filler ends on the last record
 }
 
-TEST_F(HoldingsTest, ADeleteNamesTheRecordAndAnsweredNoKeepsIt) {
-    holding("A1", "600036", 1000, 10, 12);
-    holdings().ledger().first();
-    prompter.expectAnswers({false, true});
-    EXPECT_FALSE(holdings().removeCurrent());
-    EXPECT_EQ(rowCount(), 1);
-    EXPECT_TRUE(holdings().removeCurrent());
-    EXPECT_EQ(rowCount(), 0);
-    ASSERT_EQ(prompter.questions.size(), 2u);
-    EXPECT_EQ(prompter.questions[0].rfind("删除记录：", 0), 0u);
-    EXPECT_NE(prompter.questions[0].find("600036"), std::string::npos);
-}
-
 }  // namespace
