@@ -33,8 +33,10 @@ class GridFeaturesTest : public QObject {
 
     static QStandardItemModel* filled(QObject* parent) {
         auto* m = new QStandardItemModel(3, 3, parent);
-        m->setHorizontalHeaderLabels({QStringLiteral("代码"), QStringLiteral("名称"), QStringLiteral("数量")});
-        const char* cells[3][3] = {{"600036", "招商银行", "1,000.00"}, {"600000", "浦发\"银行\"", "2"}, {"1", "a\tb", "3"}};
+        m->setHorizontalHeaderLabels(
+            {QStringLiteral("代码"), QStringLiteral("名称"), QStringLiteral("数量")});
+        const char* cells[3][3] = {
+            {"600036", "招商银行", "1,000.00"}, {"600000", "浦发\"银行\"", "2"}, {"1", "a\tb", "3"}};
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c) m->setItem(r, c, new QStandardItem(QString::fromUtf8(cells[r][c])));
         return m;
@@ -78,8 +80,10 @@ private slots:
     void csvHoldsWhatTheGridShowsWithABom() {
         QStandardItemModel* model = filled(this);
         const QString csv = ui::modelAsCsv(model);
-        QCOMPARE(csv, QStringLiteral("代码,名称,数量\r\n600036,招商银行,\"1,000.00\"\r\n600000,\"浦发\"\"银行\"\"\",2\r\n"
-                                     "1,a\tb,3\r\n"));
+        QCOMPARE(csv,
+                 QStringLiteral(
+                     "代码,名称,数量\r\n600036,招商银行,\"1,000.00\"\r\n600000,\"浦发\"\"银行\"\"\",2\r\n"
+                     "1,a\tb,3\r\n"));
         const QString file = reports.filePath(QStringLiteral("grid.csv"));
         QVERIFY(ui::writeCsvFile(file, csv));
         QFile in(file);

@@ -82,7 +82,8 @@ std::vector<std::string> statisticsLines(const FundStatistics& s, const std::str
                statisticText(s.index1.*figure) + "\t" + statisticText(s.index2.*figure);
     };
     return {std::string(kStatisticsTitle) + "\t" + priceName + "\t" + index1Name + "\t" + index2Name,
-            line(kAnnualReturn, &SeriesStatistics::annualReturn), line(kVolatility, &SeriesStatistics::volatility),
+            line(kAnnualReturn, &SeriesStatistics::annualReturn),
+            line(kVolatility, &SeriesStatistics::volatility),
             line(kMaxDrawdown, &SeriesStatistics::maxDrawdown)};
 }
 

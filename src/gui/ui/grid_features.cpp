@@ -20,7 +20,8 @@ namespace varneth::ui {
 namespace {
 
 QString csvCell(QString text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')))
         return text;
     text.replace(QLatin1String("\""), QLatin1String("\"\""));
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -50,7 +51,8 @@ QString widthsKey(const QTableView* view) {
     const auto grids = window->findChildren<QTableView*>();
     const auto n = std::find(grids.begin(), grids.end(), view) - grids.begin();
     return QStringLiteral("grids/%1/%2/widths")
-        .arg(QString::fromLatin1(window->metaObject()->className()).replace(QLatin1String("::"), QLatin1String(".")))
+        .arg(QString::fromLatin1(window->metaObject()->className())
+                 .replace(QLatin1String("::"), QLatin1String(".")))
         .arg(view->objectName().isEmpty() ? QString::number(n) : view->objectName());
 }
 
@@ -60,8 +62,8 @@ void copySelection(const QTableView* view) {
 }
 
 void exportCsv(QTableView* view, const std::filesystem::path& reportFolder) {
-    const QString file = saveFileName(view, QStringLiteral("导出CSV"), reportFolder, QStringLiteral("grid.csv"),
-                                      QStringLiteral("CSV (*.csv)"));
+    const QString file = saveFileName(view, QStringLiteral("导出CSV"), reportFolder,
+                                      QStringLiteral("grid.csv"), QStringLiteral("CSV (*.csv)"));
     if (file.isEmpty()) return;
     if (!writeCsvFile(file, modelAsCsv(view->model())))
         QtPrompter().message("无法写入文件：" + file.toStdString());

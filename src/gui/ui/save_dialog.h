@@ -15,8 +15,8 @@ std::filesystem::path reportFolder(const std::filesystem::path& accountDir);
 void setAccountReportFolder(std::filesystem::path folder);
 const std::filesystem::path& accountReportFolder();
 
-// A save dialog that starts in `folder` (the account's report folder when empty) (made when missing) with `fileName` suggested. The chosen
-// file, or empty when the user cancelled.
+// A save dialog that starts in `folder` (the account's report folder when empty) (made when missing) with
+// `fileName` suggested. The chosen file, or empty when the user cancelled.
 QString saveFileName(QWidget* parent, const QString& caption, const std::filesystem::path& folder,
                      const QString& fileName, const QString& filter);
 

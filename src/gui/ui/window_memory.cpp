@@ -20,7 +20,8 @@ bool remembered(const QObject* o) {
 
 QString WindowMemory::key(const QWidget* window) {
     return QStringLiteral("windows/%1/geometry")
-        .arg(QString::fromLatin1(window->metaObject()->className()).replace(QLatin1String("::"), QLatin1String(".")));
+        .arg(QString::fromLatin1(window->metaObject()->className())
+                 .replace(QLatin1String("::"), QLatin1String(".")));
 }
 
 bool WindowMemory::eventFilter(QObject* watched, QEvent* event) {

@@ -28,11 +28,11 @@ TEST(FundStatistics, ASeriesWorkedByHand) {
 
 TEST(FundStatistics, TooShortAPeriodOrANonPositiveValueHasNoFigures) {
     const std::vector<std::string> none{"-", "-", "-"};
-    EXPECT_EQ(texts(seriesStatistics({0, 30}, {1, 1.1})), none);                // one step only
-    EXPECT_EQ(texts(seriesStatistics({5, 5, 5}, {1, 1.1, 1.2})), none);         // all on one day
-    EXPECT_EQ(texts(seriesStatistics({0, 1, 2}, {1, 0, 1.2})), none);           // no logarithm of 0
+    EXPECT_EQ(texts(seriesStatistics({0, 30}, {1, 1.1})), none);         // one step only
+    EXPECT_EQ(texts(seriesStatistics({5, 5, 5}, {1, 1.1, 1.2})), none);  // all on one day
+    EXPECT_EQ(texts(seriesStatistics({0, 1, 2}, {1, 0, 1.2})), none);    // no logarithm of 0
     EXPECT_EQ(texts(seriesStatistics({0, 1, 2}, {1, 1.1, 1.2})).size(), 3u);
-    EXPECT_NE(texts(seriesStatistics({0, 1, 2}, {1, 1.1, 1.2})), none);         // a day is enough
+    EXPECT_NE(texts(seriesStatistics({0, 1, 2}, {1, 1.1, 1.2})), none);  // a day is enough
 }
 
 TEST(FundStatistics, FiguresShowTwoDecimalsHalvesToEven) {
@@ -52,9 +52,10 @@ TEST(FundStatistics, TheThreeSeriesStartAtTheComparisonStartAndPrintAsTabbedLine
     const auto s = stats::fundStatistics(points, 1);
     EXPECT_EQ(*s.price.maxDrawdown, 0);
     EXPECT_EQ(statisticText(s.index1.maxDrawdown), "10.00");
-    EXPECT_EQ(stats::statisticsLines(s, "管理帐户", "深证成指", "上证指数"),
-              (std::vector<std::string>{"统计\t管理帐户\t深证成指\t上证指数", "年化收益率(%)\t10.00\t-0.50\t4.88",
-                                        "年化波动率(%)\t0.00\t14.19\t6.74", "最大回撤(%)\t0.00\t10.00\t0.00"}));
+    EXPECT_EQ(
+        stats::statisticsLines(s, "管理帐户", "深证成指", "上证指数"),
+        (std::vector<std::string>{"统计\t管理帐户\t深证成指\t上证指数", "年化收益率(%)\t10.00\t-0.50\t4.88",
+                                  "年化波动率(%)\t0.00\t14.19\t6.74", "最大回撤(%)\t0.00\t10.00\t0.00"}));
     EXPECT_EQ(texts(stats::fundStatistics(points, 2).price), (std::vector<std::string>{"-", "-", "-"}));
 }
 
