@@ -97,6 +97,11 @@ Settlement::Result Settlement::pcjs() {
         prompter.message(kOrderNotFound);
         return Result::Stopped;
     }
+    // A filled quantity of the other sign would settle a buy as a sale, or a sale as a buy.
+    if ((ledger.number("AMT") < 0) != (r.amt < 0)) {
+        prompter.message(kWrongSign);
+        return Result::Invalid;
+    }
     const storage::Cursor::Bookmark order = ledger.bookmark();
     if (ledger.locate("CJ_DH;QSDM;DATE1", {r.wth, r.qsdm, detailDate}) && prompter.ask(kSettledBefore))
         return Result::Stopped;

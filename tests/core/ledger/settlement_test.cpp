@@ -208,6 +208,12 @@ TEST_F(SettlementTest, QuantityZeroCancelsAndAnOrderSettledBeforeAsksFirst) {
     EXPECT_EQ(prompter.messages, std::vector<std::string>{ledger::kBadQuantity});
     EXPECT_EQ(rowCount(), standing);
     EXPECT_EQ(num(big, "AMT"), 100);
+    // Nor may a buy be settled as a sale.
+    openOn(big);
+    desk->form().amt = "-100";
+    EXPECT_EQ(settlement->confirm(), Settlement::Result::Invalid);
+    EXPECT_EQ(prompter.messages.back(), Settlement::kWrongSign);
+    EXPECT_EQ(rowCount(), standing);
 
     // A box that does not read stops before the follow-ups, and the window stays.
     openOn(order(true, "600036", "100", "10"));
