@@ -8,6 +8,7 @@
 #include "storage/engine.h"
 #include "storage/file_error.h"
 #include "ui/qt_prompter.h"
+#include "ui/window_memory.h"
 
 using namespace varneth;
 
@@ -36,6 +37,8 @@ int run(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Varneth 2.1"));
     QApplication::setApplicationVersion(QStringLiteral(VARNETH_VERSION));
     ui::installChineseTranslation(app);
+    ui::WindowMemory places;
+    app.installEventFilter(&places);
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("私募基金帐户管理软件"));

@@ -47,6 +47,14 @@ run transfer --from 10086601 --to 99999999 --amount 1000
 expect 1 "没找到相应的资金帐户现金记录！" "a destination without cash row"
 run transfer --to 20668802 --amount 1000
 expect 1 "资金来源没填好,退出从来!" "no source"
+for amount in -500 0 1e20 1000000000000.5; do
+    run transfer --from 10086601 --to 20668802 --amount "$amount"
+    expect 1 "金额必须大于0且不超过1000000000000" "a transfer of $amount"
+done
+for amount in 0 -1e13; do
+    run invest --pycode lxh --zjzh 20668802 --qsdm zszq --amount "$amount" --xabc a
+    expect 1 "金额不能为0且绝对值不超过1000000000000" "an investor's money of $amount"
+done
 [[ $(sql "SELECT count(*) FROM \"Fund2.DB\"") == "$rows" ]] || fail "refused transfers add no rows"
 [[ $(sql "SELECT AMT FROM \"tr2.DBF\" WHERE ZJZH='10086601' AND CODE='xj' AND WTH=''") == 385520.35 ]] ||
     fail "refused transfers move no money"

@@ -68,6 +68,14 @@ expect 1 "该类型不许卖空；你需要改变类型或进入类型设置窗�
     "short selling a type that does not allow it"
 run "2026-12-09 15:00:00" buy --qsdm zxzq --zjzh 10000001 --code 600036 --amt 1O0 --price 12
 expect 1 "'1O0'不是有效的数值（数量）" "a quantity that does not read"
+before=$(sql "select count(*) from \"tr2.dbf\"")
+for amt in -100 0 16777217 99999999999999 1e20; do
+    run "2026-12-09 15:00:00" buy --qsdm zxzq --zjzh 10000001 --gddm A100 --code 600036 --amt "$amt" --price 12
+    expect 1 "数量必须大于0且不超过16777216" "a buy of $amt"
+    run "2026-12-09 15:00:00" sell --qsdm zxzq --zjzh 10000001 --gddm A100 --code 600036 --amt "$amt" --price 12
+    expect 1 "数量必须大于0且不超过16777216" "a sell of $amt"
+done
+[[ $(sql "select count(*) from \"tr2.dbf\"") == "$before" ]] || fail "refused orders wrote rows"
 
 # The price filled is typed at confirmation: the holding takes it as typed, and values to the digit.
 run "2026-12-10 09:30:00" buy --qsdm zxzq --zjzh 10000001 --gddm A100 --code 600000 --amt 200 --price 72

@@ -63,6 +63,11 @@ private slots:
         // Deleting the chosen account asks its own password.
         list->setCurrentIndex(list->findText(QStringLiteral("李四;ls")));
         QTest::keyClicks(window.findChild<QLineEdit*>("accountPasswordBox"), "pw");
+        // It asks first, naming the account: No keeps it.
+        prompter->expectAnswers({false, true});
+        buttonIn(&window, "删除帐户")->click();
+        QCOMPARE(prompter->questions.back(), std::string("删除记录：李四？"));
+        QCOMPARE(list->count(), 2);
         buttonIn(&window, "删除帐户")->click();
         QCOMPARE(prompter->messages.back(), std::string(accounts::AccountAdmin::kDeleted));
         QCOMPARE(list->count(), 1);

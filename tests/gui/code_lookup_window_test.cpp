@@ -4,6 +4,7 @@
 #include <QComboBox>
 
 #include "demo_login.h"
+#include "storage/cursor.h"
 #include "storage/database.h"
 
 using namespace varneth;
@@ -67,13 +68,18 @@ private slots:
     void okHandsTheCurrentRowToTheOpenerAndCloses() {
         std::vector<GeneralPrices::Pick> picks;
         window->setPickHandler([&](const GeneralPrices::Pick& p) { picks.push_back(p); });
+        // A price kept in 32 bits is handed on as the text it reads as.
+        storage::Cursor prices(f->session->curr(), "allstocks.DBF");
+        QVERIFY(prices.locate("CODE", {"000002"}));
+        prices.setValue("PRICE", static_cast<double>(6.37f));
+        prices.post();
         type("000*");
         grid()->setCurrentIndex(grid()->model()->index(1, Name));  // as a click does
         click("确定退出");
         QCOMPARE(picks.size(), 1u);
         QCOMPARE(picks[0].code, std::string("000002"));
         QCOMPARE(picks[0].name, std::string("万科A"));
-        QCOMPARE(picks[0].price, std::string("6.35"));
+        QCOMPARE(picks[0].price, std::string("6.37"));
         QVERIFY(!window->isVisible());
 
         window->showAt(200, 30);
@@ -101,6 +107,10 @@ private slots:
     void deleteRemovesTheCurrentRowAndHelpSaysItsText() {
         type("000*");
         grid()->setCurrentIndex(grid()->model()->index(0, Code));
+        f->prompter.expectAnswers({false, true});
+        click("删一行");  // answered No: the row stays
+        QCOMPARE(storedRows("CODE='000001'"), 1);
+        QCOMPARE(f->prompter.questions.back().rfind("删除记录：000001 ", 0), 0u);
         click("删一行");
         QCOMPARE(storedRows("CODE='000001'"), 0);
         QCOMPARE(cell(grid()->currentIndex().row(), Code), QStringLiteral("000002"));

@@ -1,6 +1,7 @@
 #include "ledger/corporate_actions_window.h"
 
 #include "demo_login.h"
+#include "storage/cursor.h"
 
 using namespace varneth;
 using gui::CorporateActionsWindow;
@@ -46,20 +47,46 @@ private slots:
         QCOMPARE(changed.count(), 1);
     }
 
-    void movingDownPastTheLastRowAppendsAnEntryToNameAndDelete() {
+    void movingDownPastTheLastRowShowsABlankRowThatIsStoredOnlyWithAValue() {
         QTest::keyClick(grid, Qt::Key_Down);
         QCOMPARE(grid->model()->rowCount(), 1);
+        QCOMPARE(grid->currentIndex().row(), 0);
+        QCOMPARE(entries(), 0);  // shown, not stored
         const QModelIndex code = grid->model()->index(0, Code);
+        QVERIFY(!grid->model()->setData(code, QStringLiteral("  ")));
+        QCOMPARE(entries(), 0);
         QVERIFY(grid->model()->setData(code, QStringLiteral("600036")));
+        QCoreApplication::processEvents();
+        QCOMPARE(entries(), 1);
+        QCOMPARE(grid->model()->rowCount(), 1);
         button("补股票名")->click();
-        QCOMPARE(code.siblingAtColumn(Name).data().toString(), QStringLiteral("招商银行"));
+        QCOMPARE(cellOf(grid, 0, Name), QStringLiteral("招商银行"));
+
+        login->prompter.expectAnswers({false, true});
+        button("删记录")->click();  // answered No: it stays
+        QCOMPARE(login->prompter.questions.back(), std::string("删除记录：600036 招商银行？"));
+        QCOMPARE(entries(), 1);
         button("删记录")->click();
         QCOMPARE(grid->model()->rowCount(), 0);
         QVERIFY(login->prompter.messages.empty());
     }
 
+    void aProcessedEntryIsChangedOnlyWhenTheUserAgrees() {
+        button("取记录")->click();
+        grid->setCurrentIndex(grid->model()->index(1, Code));
+        button("处理指定记录")->click();
+        const QModelIndex code = grid->model()->index(1, Code);
+        const QString before = code.data().toString();
+        login->prompter.expectAnswers({false, true});
+        QVERIFY(!grid->model()->setData(code, QStringLiteral("600000")));
+        QCOMPARE(login->prompter.questions.back(), std::string(ledger::CorporateActions::kEditProcessed));
+        QCOMPARE(code.data().toString(), before);
+        QVERIFY(grid->model()->setData(code, QStringLiteral("600000")));
+    }
+
 private:
     QAbstractButton* button(const char* caption) const { return buttonIn(window.get(), caption); }
+    int entries() const { return varneth::storage::Cursor(login->session->kvt(), "sph.db").count(); }
 
     std::unique_ptr<DemoLogin> login;
     std::unique_ptr<CorporateActionsWindow> window;

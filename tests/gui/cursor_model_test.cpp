@@ -109,9 +109,56 @@ private slots:
         QCOMPARE(changed.count(), 0);
     }
 
+    // Numbers read rounded, right-aligned; the tooltip and the editor give the stored value; messages
+    // name the column by its title.
+    void numbersReadRoundedAndMessagesUseTitles() {
+        QVERIFY(model->setData(model->index(1, Price), QString::number(static_cast<double>(42.15f), 'g', 17)));
+        QCOMPARE(text(1, Price), QStringLiteral("42.15"));
+        QCOMPARE(model->index(1, Price).data(Qt::ToolTipRole).toString(), QStringLiteral("42.150001525878906"));
+        QCOMPARE(model->index(1, Price).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
+        model->setColumns({{"price", "价格"}, {"code", "代码"}});
+        QVERIFY(!model->setData(model->index(0, 0), QStringLiteral("1,5")));
+        QCOMPARE(prompter->messages.back(), std::string("'1,5'不是有效的数值（价格）"));
+    }
+
+    // A guarded row changes only with the guard's leave; a draft row is stored only once it holds a value.
+    void theEditGuardAndTheDraftRow() {
+        std::vector<int> asked;
+        bool allow = false;
+        model->setEditGuard([&](int row) {
+            asked.push_back(row);
+            return allow;
+        });
+        QVERIFY(!model->setData(model->index(1, Name), QStringLiteral("香梨")));
+        QVERIFY(model->setData(model->index(1, Name), QStringLiteral("梨")));  // unchanged: nothing asked
+        QCOMPARE(asked, std::vector<int>{1});
+        allow = true;
+        QVERIFY(model->setData(model->index(1, Name), QStringLiteral("香梨")));
+        QCOMPARE(text(1, Name), QStringLiteral("香梨"));
+
+        std::vector<std::string> appended;
+        model->setRowAppender([&](const std::string& field, const storage::Value& v) {
+            appended.push_back(field + "=" + v.toString());
+            cursor->append();
+            cursor->setValue(field, v);
+            cursor->post();
+            return true;
+        });
+        model->showDraftRow();
+        QCOMPARE(model->rowCount(), 4);
+        QCOMPARE(stored("SELECT COUNT(*) FROM \"goods.DB\"").toInt(), std::int64_t{3});
+        QVERIFY(!model->setData(model->index(3, Code), QStringLiteral(" ")));
+        QVERIFY(appended.empty());
+        QVERIFY(model->setData(model->index(3, Code), QStringLiteral("d")));
+        QCOMPARE(appended, std::vector<std::string>{"CODE=d"});
+        QTRY_VERIFY(!model->hasDraftRow());
+        QCOMPARE(model->rowCount(), 4);  // the stored row in place of the draft
+        QCOMPARE(stored("SELECT COUNT(*) FROM \"goods.DB\"").toInt(), std::int64_t{4});
+    }
+
     void theGridFollowsTheCursorAndTheCursorTheGridAndEditsThroughItsEditor() {
         QTableView view;
-        ui::bindGrid(&view, model.get());
+        ui::bindGrid(&view, model.get(), std::filesystem::temp_directory_path());
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(view.currentIndex().row(), 0);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -28,6 +29,9 @@ struct DemoLogin {
     varneth::port::ScriptedPrompter prompter;
     varneth::port::FixedClock clock{varneth::port::DateTime{2026, 12, 7, 9, 30, 0}};
     std::unique_ptr<varneth::app::Session> session;
+
+    // Remembered column widths and window places go to the test's own settings, not the user's.
+    DemoLogin() { QStandardPaths::setTestModeEnabled(true); }
 
     std::filesystem::path programDir() const { return std::filesystem::path(dir.path().toStdU16String()); }
 

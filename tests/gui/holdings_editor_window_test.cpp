@@ -85,6 +85,10 @@ private slots:
         QCOMPARE(grid->model()->rowCount(), 19);
         const int blank = grid->currentIndex().row();
         QCOMPARE(grid->model()->index(blank, 6).data().toString(), QString());
+        demo->prompter.expectAnswers({false, true});
+        button("删除")->click();  // answered No: the row stays
+        QCOMPARE(grid->model()->rowCount(), 19);
+        QCOMPARE(demo->prompter.questions.back(), std::string("删除记录：空白记录？"));
         button("删除")->click();
         QCOMPARE(grid->model()->rowCount(), 18);
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "demo_login.h"
+#include "ledger/input_limits.h"
 #include "ledger/order_desk.h"
 #include "ledger/settlement.h"
 #include "storage/cursor.h"
@@ -119,6 +120,38 @@ private slots:
         QCOMPARE(ledger.number("AMT"), 100.0);
         QVERIFY(ledger.locate("QSDM;ZJZH;CODE;WTH", {"zxzq", "10000001", "xj", ""}));
         QVERIFY(qAbs(ledger.number("AMT") - (100000 - 1004)) < 1e-3);
+    }
+
+    void aPriceFromA32BitValueIsConfirmedAsItReads() {
+        storage::Cursor ledger(demo.session->kvt(), "tr2.DBF");
+        QVERIFY(ledger.locate("CODE;WTH", {"xj", ""}));
+        views.detail = detailOf(ledger);
+        window->openOn(*views.detail);
+        // One caption per label: the labels say what they show.
+        for (auto* label : window->findChildren<QLabel*>())
+            QVERIFY(label->text() != QStringLiteral("可用资金:") && !label->text().startsWith(QStringLiteral("可买数量")));
+
+        retype(child<QLineEdit>("code"), QStringLiteral("600036"));
+        child<QComboBox>("gddm")->setEditText(QStringLiteral("A100"));
+        for (const char* refused : {"-100", "0", "99999999999999"}) {
+            retype(child<QLineEdit>("amt"), QString::fromLatin1(refused));
+            button("买入或做多开仓")->click();
+            QCOMPARE(demo.prompter.messages.back(), std::string(ledger::kBadQuantity));
+            QVERIFY(window->isVisible());
+        }
+        retype(child<QLineEdit>("amt"), QStringLiteral("100"));
+        button("买入或做多开仓")->click();
+        const std::string wth = "26120709302";
+        QVERIFY(ledger.locate("WTH;CODE", {wth, "600036"}));
+        QCOMPARE(ledger.number("PRICE1"), static_cast<double>(42.15f));  // the order's 32-bit working price
+
+        views.detail = detailOf(ledger);
+        window->openOn(*views.detail);
+        QCOMPARE(child<QLineEdit>("price")->text(), QStringLiteral("42.15"));
+        button("确认结算")->click();
+        QVERIFY(ledger.locate("CJ_DH;CODE", {wth, "600036"}));
+        QCOMPARE(ledger.number("PRICE1"), 42.15);
+        QCOMPARE(ledger.number("AMT"), 100.0);
     }
 
     void helpAndTheCodeLookupOpenFromTheWindow() {

@@ -55,7 +55,19 @@ private slots:
         QVERIFY(label("深证成指") != nullptr);  // the first index's name above its row
         QCOMPARE(valueAfter("管理帐户  期初价格:") + valueAfter("期末价格:"), QStringLiteral("11.06"));
         QCOMPARE(valueAfter("上证指数  期初指数："), QStringLiteral("3386"));
-        QCOMPARE(valueAfter("期初总值:") + " " + valueAfter("增长率:"), QStringLiteral("1700000 36.26"));
+        QCOMPARE(valueAfter("期初总值:") + " " + valueAfter("增长率:"), QStringLiteral("1,700,000.00 36.26"));
+        // The fund's, the first and the second index's figures beside the table, as the CLI gives them.
+        auto* figures = qobject_cast<QGridLayout*>(f->window->findChild<QGroupBox*>("statistics")->layout());
+        QVERIFY(figures);
+        const auto cell = [figures](int r, int c) {
+            return qobject_cast<QLabel*>(figures->itemAtPosition(r, c)->widget())->text();
+        };
+        QCOMPARE((QStringList{cell(0, 1), cell(0, 2), cell(0, 3)}),
+                 (QStringList{QStringLiteral("管理帐户"), QStringLiteral("深证成指"), QStringLiteral("上证指数")}));
+        QCOMPARE((QStringList{cell(1, 0), cell(1, 1), cell(1, 2), cell(1, 3)}),
+                 (QStringList{QStringLiteral("年化收益率(%)"), QStringLiteral("6.15"), QStringLiteral("14.62"),
+                              QStringLiteral("15.40")}));
+        QCOMPARE(cell(3, 1), QStringLiteral("14.24"));
         QVERIFY(f->prompter.messages.empty());
     }
 
@@ -172,7 +184,11 @@ private:
     QString valueAfter(const char* caption) const {
         const QLabel* c = label(caption);
         if (!c) return QStringLiteral("<no caption>");
-        auto* grid = qobject_cast<QGridLayout*>(c->parentWidget()->layout());
+        // The result table is one of the grids in its group, beside the statistics.
+        QGridLayout* grid = nullptr;
+        for (auto* g : c->parentWidget()->findChildren<QGridLayout*>())
+            if (g->indexOf(c) >= 0) grid = g;
+        if (!grid) return QStringLiteral("<no grid>");
         int row = 0, column = 0, rs = 0, cs = 0;
         grid->getItemPosition(grid->indexOf(c), &row, &column, &rs, &cs);
         return qobject_cast<QLabel*>(grid->itemAtPosition(row, column + 1)->widget())->text();

@@ -30,7 +30,7 @@ class ReportPrinterTest : public QObject {
 private slots:
     void oneReportPageIsOnePrintedPage() {
         QTemporaryDir dir;
-        ui::ReportPrinter report(nullptr, prompter, QStringLiteral("持仓报告"));
+        ui::ReportPrinter report(nullptr, prompter, QStringLiteral("持仓报告"), {});
         for (int p = 0; p < 3; ++p) {
             if (p > 0) report.newPage();
             report.line("                                      持仓报告");

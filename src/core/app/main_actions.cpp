@@ -1,5 +1,8 @@
 #include "app/main_actions.h"
 
+#include <string>
+#include <system_error>
+
 namespace varneth::app {
 
 bool mayAdministerAccounts(std::string_view accountName, port::Prompter& prompter) {
@@ -15,30 +18,29 @@ std::optional<ledger::DetailRow> rowForOrderWindow(MainViews& views, port::Promp
     return std::nullopt;
 }
 
-const std::vector<const char*>& wordPadPrograms() {
-#if defined(_WIN32)
-    static const std::vector<const char*> programs = {"c:\\windows\\write.exe"};
-#elif defined(__APPLE__)
-    static const std::vector<const char*> programs = {
-        "/System/Applications/TextEdit.app/Contents/MacOS/TextEdit",
-        "/Applications/TextEdit.app/Contents/MacOS/TextEdit"};
-#else
-    // No desktop names a default editor to start without a file: the common ones, by search path.
-    static const std::vector<const char*> programs = {
-        "gnome-text-editor", "gedit", "kwrite", "kate", "mousepad", "pluma", "xed", "featherpad", "leafpad"};
-#endif
-    return programs;
+std::optional<std::filesystem::path> newestReport(const std::filesystem::path& accountDir) {
+    std::error_code error;
+    std::optional<std::filesystem::path> newest;
+    std::filesystem::file_time_type newestTime;
+    for (const auto& entry : std::filesystem::directory_iterator(accountDir / "report", error)) {
+        if (!entry.is_regular_file(error)) continue;
+        const auto time = entry.last_write_time(error);
+        if (error) continue;
+        if (!newest || time > newestTime) {
+            newest = entry.path();
+            newestTime = time;
+        }
+    }
+    return newest;
 }
 
-void editReportInWordPad(port::Launcher& launcher, port::Prompter& prompter) {
+void editReportInWordPad(port::Launcher& launcher, port::Prompter& prompter, const std::filesystem::path& accountDir) {
     prompter.message(kWordPadNotice);
-    auto result = port::LaunchResult::FileNotFound;
-    for (const char* program : wordPadPrograms()) {
-        result = launcher.startProgram(program, "", port::ShowMode::Normal);
-        if (result != port::LaunchResult::FileNotFound) break;
-    }
+    // The desktop opens a file with the editor its user chose for that kind of file.
+    const auto report = newestReport(accountDir);
+    const auto result = report ? launcher.openLink(report->string()) : port::LaunchResult::FileNotFound;
     if (result == port::LaunchResult::FileNotFound)
-        prompter.message(kWordPadMissing);
+        prompter.message(std::string(kNoReportFile) + (accountDir / "report").string());
     else if (result == port::LaunchResult::Failed)
         prompter.message(kWordPadFailed);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "app/main_views.h"
 #include "ledger/detail_row.h"
@@ -22,7 +22,7 @@ inline constexpr std::string_view kAdministrationRefused = "只有进入'我的�
 inline constexpr std::string_view kEmptyDetail = "明细表是空的，没有成交待确认记录；下面将按股票代码显示。";
 inline constexpr std::string_view kWordPadNotice =
     "本操作将调用写字板编辑报告文件，编好后需用选择报告内容，用剪贴放如入剪贴板，退出后用粘贴放入本窗口。";
-inline constexpr std::string_view kWordPadMissing = "找不到c:\\windows\\write.exe, 请copy一个再做此操作。";
+inline constexpr std::string_view kNoReportFile = "报告文件夹中还没有报告文件，请先把报告打印到文件：";
 inline constexpr std::string_view kWordPadFailed = "调用写字班板有错，请调用其他编辑软件。";
 
 // Only "我的帐户" adds and deletes managing accounts; any other account is told so.
@@ -32,9 +32,10 @@ bool mayAdministerAccounts(std::string_view accountName, port::Prompter& prompte
 // told so and the views go back to the catalog by code.
 std::optional<ledger::DetailRow> rowForOrderWindow(MainViews& views, port::Prompter& prompter);
 
-// The word-pad editor of this platform, tried in order until one exists.
-const std::vector<const char*>& wordPadPrograms();
-// "用写字板编辑业绩报告": the notice, then the editor started, or why it was not.
-void editReportInWordPad(port::Launcher& launcher, port::Prompter& prompter);
+// The newest file of the account's report folder ("report" in `accountDir`); none when it has none.
+std::optional<std::filesystem::path> newestReport(const std::filesystem::path& accountDir);
+// "用写字板编辑业绩报告": the notice, then the newest report opened in the desktop's text editor, or
+// why it was not.
+void editReportInWordPad(port::Launcher& launcher, port::Prompter& prompter, const std::filesystem::path& accountDir);
 
 }  // namespace varneth::app

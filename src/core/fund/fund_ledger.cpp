@@ -342,14 +342,12 @@ void FundLedger::completeNames() {
 
 // ---- rows
 
-void FundLedger::removeCurrent() {
+bool FundLedger::removeCurrent() {
+    if (fund_.isEmpty()) return false;
+    const std::string date = fund_.date("DT").value_or("");
+    if (!port::askDelete(prompter_, {date, fund_.text("PYCODE"), fund_.text("NAME")})) return false;
     storage::Action action(engine_);
-    if (!fund_.isEmpty()) fund_.remove();
-}
-
-bool FundLedger::removeAsked() {
-    if (fund_.isEmpty() || !prompter_.ask(kDeleteQuestion)) return false;
-    removeCurrent();
+    fund_.remove();
     return true;
 }
 

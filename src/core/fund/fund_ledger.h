@@ -47,7 +47,6 @@ public:
         "建议要么常用,要么不用; 如果文件很长并偶然使用并从头重算价格,会产生价格的累积误差. 继续吗?";
     static constexpr const char* kNoHistory = "缺少历史记录,无法填写名称。";
     static constexpr const char* kContinue = "继续吗？";
-    static constexpr const char* kDeleteQuestion = "删除这个记录吗？";
     static constexpr const char* kManagementLater = "基金管理（投资人管理、费用和撤资结算）将在以后的版本中提供。";
 
     FundLedger(storage::Engine& engine, Valuation valuation, port::Prompter& prompter, port::Clock& clock);
@@ -74,10 +73,9 @@ public:
     bool compress();
     // "补充汉字": names of rows without one from the first row of their code, while the user goes on.
     void completeNames();
-    // "删除": the current row, without a question.
-    void removeCurrent();
-    // Deleting a row from the grid itself: the same, once the user agrees. True when it went.
-    bool removeAsked();
+    // "删除" and deleting a row from the grid: the current row, once the user agrees to the question
+    // naming it. True when it went.
+    bool removeCurrent();
     // "打印报告": from the current row down, or the newest 50 rows when the last row is current. False
     // when the user declined or the sink could not deliver.
     bool report(port::ReportSink& sink);

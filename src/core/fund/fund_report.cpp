@@ -1,10 +1,10 @@
 #include "fund/fund_report.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
 
 #include "text/gbk.h"
+#include "text/numbers.h"
 
 namespace varneth::fund {
 
@@ -25,7 +25,7 @@ std::string heading() {
 }
 
 std::string wholeText(double x) {
-    if (!std::isfinite(x)) return generalText(x);
+    if (!std::isfinite(x)) return text::plainText(x);
     return std::to_string(static_cast<std::int64_t>(std::trunc(x)));
 }
 
@@ -40,8 +40,8 @@ public:
         std::string line = s10(field("DT"), 11) + s10(field("QSDM"), 6) + s10(field("ZJZH"), 9) +
                            s10(field("PYCODE"), 4) + s10(" " + field("XABC"), 6) + s10(field("NAME"), 8);
         line += input < 0 ? s10(wholeText(input), 8) : s10(" " + wholeText(input), 7);
-        line += unit < 0 ? s10(generalText(unit), 10) : s10(" " + wholeText(unit), 9);
-        line += s10(generalText(number("PRICE")), 7) + s10(wholeText(number("FUND")), 9) + s10(field("NOTE"), 20);
+        line += unit < 0 ? s10(text::plainText(unit), 10) : s10(" " + wholeText(unit), 9);
+        line += s10(text::plainText(number("PRICE")), 7) + s10(wholeText(number("FUND")), 9) + s10(field("NOTE"), 20);
         return line;
     }
 
@@ -55,13 +55,6 @@ private:
 };
 
 }  // namespace
-
-std::string generalText(double x) {
-    if (x == 0) return "0";
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15g", x);
-    return buf;
-}
 
 void writeCapitalReport(const storage::Cursor& ledger, int start, const port::DateTime& printed,
                         port::ReportSink& sink) {

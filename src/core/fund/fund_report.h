@@ -18,8 +18,4 @@ inline constexpr int kRowsPerPage = 50;
 void writeCapitalReport(const storage::Cursor& ledger, int start, const port::DateTime& printed,
                         port::ReportSink& sink);
 
-// A number as reports print it: at most 15 significant digits, so that 1.0493000000000001 (a
-// price rounded by multiplying by 0.0001) prints as 1.0493.
-std::string generalText(double x);
-
 }  // namespace varneth::fund

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "fund/fund_report.h"
+#include "ledger/input_limits.h"
 #include "ledger/records.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
@@ -13,12 +13,20 @@ using storage::Value;
 
 namespace {
 
-std::string numberText(double x) { return fund::generalText(x); }
+std::string numberText(double x) { return text::plainText(x); }
 
 // Codes the system keeps for its own rows: the market's gains, and cash accounts standing in as
 // investors.
 bool reservedInvestorCode(std::string_view code) {
     return code == fund::FundLedger::kMarketCode || code.starts_with('$');
+}
+
+// An amount beyond what the book may take is told and refused: a transfer moves a positive amount, an
+// investor's money may go either way.
+bool refused(port::Prompter& prompter, double amount, bool signedAmount) {
+    if (signedAmount ? signedAmountAllowed(amount) : transferAmountAllowed(amount)) return false;
+    prompter.message(signedAmount ? kBadSignedAmount : kBadTransferAmount);
+    return true;
 }
 
 }  // namespace
@@ -95,7 +103,7 @@ bool CapitalTransfer::transfer(std::string_view fromText, std::string_view toTex
         return false;
     }
     const auto a = amountOf(amount, "转移资金");
-    if (!a) return false;
+    if (!a || refused(prompter_, *a, false)) return false;
     // Both cash rows are found before either moves, so a transfer is booked whole or not at all.
     const auto fromBroker = brokerOf(from), toBroker = brokerOf(to);
     if (!fromBroker || !toBroker || !findCashRow(*fromBroker, from) || !findCashRow(*toBroker, to)) {
@@ -153,7 +161,7 @@ bool CapitalTransfer::invest(const Investment& form) {
         return false;
     }
     const auto a = amountOf(form.amount, "转移数量(元)");
-    if (!a) return false;
+    if (!a || refused(prompter_, *a, true)) return false;
 
     storage::Action action(engine_);
     try {

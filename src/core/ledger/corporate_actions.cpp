@@ -186,16 +186,29 @@ std::optional<int> CorporateActions::fetch() {
     return appended;
 }
 
-void CorporateActions::removeEntry() {
-    if (entries_.isEmpty()) return;
+bool CorporateActions::removeEntry() {
+    if (entries_.isEmpty()) return false;
+    if (!port::askDelete(prompter_, {entries_.date("Dj_date").value_or(""), entries_.text("Code"),
+                                     entries_.text("Name"), entries_.text("Sph")}))
+        return false;
     storage::Action action(engine_);
     entries_.remove();
+    return true;
 }
 
-void CorporateActions::appendEntry() {
+bool CorporateActions::mayEdit(int position) {
+    if (position < 0 || position >= entries_.count()) return true;
+    const std::string applied = entries_.valueAt(position, entries_.fieldIndex("Amt1")).toString();
+    return text::trim(applied).empty() || prompter_.ask(kEditProcessed);
+}
+
+bool CorporateActions::appendEntry(std::string_view field, const storage::Value& value) {
+    if (value.isNull() || text::trim(value.toString()).empty()) return false;
     storage::Action action(engine_);
     entries_.append();
+    entries_.setValue(field, value);
     entries_.post();
+    return true;
 }
 
 }  // namespace varneth::ledger

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "port/prompter.h"
 #include "reference/general_prices.h"
@@ -28,6 +29,7 @@ public:
     static constexpr const char* kBadType = "类型栏符号不对(不是s,p,h中的一个)！";
     static constexpr const char* kNoSharedList = "找不到我的帐户(子目录user)的送配股记录表：";
     static constexpr const char* kFetchHere = "本帐户的子目录就是user，没有可取的记录。";
+    static constexpr const char* kEditProcessed = "该记录已经处理过，修改它不会改变持仓，继续吗？";
     // The account directory whose list the others fetch from.
     static constexpr const char* kSharedSubdir = "user";
 
@@ -45,10 +47,15 @@ public:
     // "取记录": the last entries of the shared list that this list lacks. The number appended;
     // nothing when refused with a message.
     std::optional<int> fetch();
-    // "删记录": the current entry goes; the holdings are not changed back.
-    void removeEntry();
-    // Moving past the last row of the grid: a blank entry for the user to fill in.
-    void appendEntry();
+    // "删记录": the current entry goes once the user agrees; the holdings are not changed back. True
+    // when it went.
+    bool removeEntry();
+    // Typing over the entry at `position`: an entry already applied ("原有数" filled) changes only
+    // once the user agrees, since its holdings stay as they were. True when the change may go ahead.
+    bool mayEdit(int position);
+    // The first value typed into the blank row under the last: a new entry holding it. A blank value
+    // stores nothing (false), so no empty entry is ever kept.
+    bool appendEntry(std::string_view field, const storage::Value& value);
 
 private:
     storage::Engine& engine_;

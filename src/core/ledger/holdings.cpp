@@ -1,7 +1,6 @@
 #include "ledger/holdings.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "ledger/records.h"
 #include "text/numbers.h"
@@ -78,11 +77,7 @@ private:
 }  // namespace
 
 std::string inTenThousands(double x) {
-    double w = roundHalfEven(x * 0.01) * 0.01;
-    if (w == 0) w = 0;  // no "-0"
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", w);
-    return buf;
+    return text::plainText(roundHalfEven(x * 0.01) * 0.01);
 }
 
 std::string Holdings::zeroPriceQuestion(std::string_view name) {
@@ -153,6 +148,7 @@ bool Holdings::valuate(Cursor& book) {
     appendMissingTotals(book);
     secondPass(book);
     pending_ = false;
+    lastValued_ = clock_.now();
     return true;
 }
 
@@ -349,6 +345,9 @@ std::int64_t Holdings::cashRowOf(Cursor& book, std::string_view qsdm, std::strin
 
 bool Holdings::removeCurrent() {
     if (ledger_.isEmpty()) return false;
+    if (!port::askDelete(prompter_, {ledger_.text("WTH"), ledger_.text("ZJZH"), ledger_.text("CODE"),
+                                     ledger_.text("NAME")}))
+        return false;
     storage::Action action(engine_);
     ledger_.remove();
     return true;

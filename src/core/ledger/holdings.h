@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,8 @@ public:
     // closed-out rows never count into the totals and the grid stays where it is.
     bool calc();
     bool valuationPending() const { return pending_; }
+    // When the last valuation completed; none before the first.
+    const std::optional<port::DateTime>& lastValued() const { return lastValued_; }
     float s1() const { return s1_; }
     float s2() const { return s2_; }
     float s3() const { return s3_; }
@@ -63,7 +66,8 @@ public:
     std::int64_t zjzhxj(std::string_view qsdm, std::string_view zjzh);
     std::int64_t zjzhxj1(std::string_view qsdm, std::string_view zjzh);
 
-    // "删除": the current record; false when the view is empty.
+    // "删除": the current record, once the user agrees to the question naming it; false when the view
+    // is empty or the user said No.
     bool removeCurrent();
     // "插入空白": a blank record, current. A blank row belongs to the holdings view, so the closed
     // view gives way to it: the user sees the row to fill in.
@@ -104,6 +108,7 @@ private:
     Fields f_;
     View view_ = View::Holdings;
     bool pending_ = true;
+    std::optional<port::DateTime> lastValued_;
     float s1_ = 0, s2_ = 0, s3_ = 0;
     std::string marketLabel_, discountLabel_;
 };

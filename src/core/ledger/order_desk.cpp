@@ -3,8 +3,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ledger/input_limits.h"
 #include "ledger/records.h"
 #include "text/dates.h"
+#include "text/display.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 
@@ -25,15 +27,19 @@ std::string upperAscii(std::string s) {
 
 // Money in units of ten thousand, cut to two decimals, as a plain decimal.
 std::string tenThousands(std::int64_t x) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", std::trunc(static_cast<double>(x) * 0.01) * 0.01);
-    return buf;
+    return text::plainText(std::trunc(static_cast<double>(x) * 0.01) * 0.01);
 }
 
 std::string wholeText(double x) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.0f", std::trunc(x));
     return buf;
+}
+
+// A stored value as a box shows it: a 32-bit working value as the text it was typed as (42.15, not
+// 42.150001525878906), so that confirming without retyping stores what the user meant.
+std::string boxText(double x) {
+    return text::shortestText(text::readableValue(x));
 }
 
 std::string isoDate(double day) {
@@ -97,7 +103,7 @@ void OrderDesk::set_mk() {
 }
 
 void OrderDesk::set_cd_pc(const DetailRow& detail) {
-    form_.amt = text::shortestText(detail.amt);
+    form_.amt = boxText(detail.amt);
     form_.wth = detail.wth;
     form_.tradeDate = detail.date1.value_or("");
     controls_.code = controls_.wth = controls_.tradeDate = controls_.query = false;
@@ -121,7 +127,7 @@ void OrderDesk::toggleMode() {
 
 void OrderDesk::fillFrom(const DetailRow& detail) {
     form_.gddm = detail.gddm;
-    form_.amt = text::shortestText(detail.amt);
+    form_.amt = boxText(detail.amt);
     form_.qsdm = detail.qsdm;
     form_.qsLabel = detail.qs;
     form_.zjzh = detail.zjzh;
@@ -130,11 +136,11 @@ void OrderDesk::fillFrom(const DetailRow& detail) {
     form_.code = detail.code;
     form_.shortSale = detail.bs == -1;
     if (detail.wth > kOrderLow && detail.wth < kOrderHigh) {
-        form_.price = text::shortestText(detail.price1);
+        form_.price = boxText(detail.price1);
         set_cd_pc(detail);
         return;
     }
-    form_.price = text::shortestText(detail.price2);
+    form_.price = boxText(detail.price2);
     set_mm();
     if (form_.shortSale)
         set_mk();
@@ -397,6 +403,11 @@ bool OrderDesk::sell() {
 bool OrderDesk::enterOrder(bool isBuy) {
     if (text::trim(form_.code).empty()) {
         prompter_.message(kNoCode);
+        return false;
+    }
+    // Checked as typed: the 32-bit working copy would turn 16777217 into an allowed 16777216.
+    if (const auto typed = text::parseNumber(form_.amt); typed && !quantityAllowed(*typed)) {
+        prompter_.message(kBadQuantity);
         return false;
     }
     storage::Action action(engine_);

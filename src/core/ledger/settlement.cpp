@@ -3,6 +3,7 @@
 #include <cmath>
 #include <exception>
 
+#include "ledger/input_limits.h"
 #include "ledger/records.h"
 #include "storage/error.h"
 #include "text/dates.h"
@@ -84,6 +85,12 @@ Settlement::Result Settlement::pcjs() {
         prompter.message(kNoOrderToSettle);
         return Result::Stopped;
     }
+    // A sell order shows its quantity negative; only its size is bounded here, and 0 cancels.
+    if (const auto typed = text::parseNumber(desk_.form().amt);
+        typed && *typed != 0 && !quantityAllowed(std::fabs(*typed))) {
+        prompter.message(kBadQuantity);
+        return Result::Invalid;
+    }
     if (!desk_.get_record()) return Result::Invalid;
     OrderRecord& r = desk_.workingRecord();
     if (r.amt == 0) {
@@ -96,6 +103,11 @@ Settlement::Result Settlement::pcjs() {
     if (!ledger.locate("WTH;QSDM;DATE1;CODE;BS", {r.wth, r.qsdm, detailDate, r.code, r.bs})) {
         prompter.message(kOrderNotFound);
         return Result::Stopped;
+    }
+    // A filled quantity of the other sign would settle a buy as a sale, or a sale as a buy.
+    if ((ledger.number("AMT") < 0) != (r.amt < 0)) {
+        prompter.message(kWrongSign);
+        return Result::Invalid;
     }
     const storage::Cursor::Bookmark order = ledger.bookmark();
     if (ledger.locate("CJ_DH;QSDM;DATE1", {r.wth, r.qsdm, detailDate}) && prompter.ask(kSettledBefore))

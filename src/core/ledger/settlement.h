@@ -20,6 +20,7 @@ public:
         "此记录和一个已平仓结算记录相同(可用取消委托删除未平仓记录，也可进入手工处理窗口删除已平仓记录）,"
         "放弃本次平仓结算？";
     static constexpr const char* kNewCashRow = "没找到相应的现金记录, 已插入一个新的现金记录！";
+    static constexpr const char* kWrongSign = "成交数量的正负号必须和委托相同";
     static constexpr const char* kSettled = "确认成交处理成功,按OK继续！(左手按空格键选择亦可)";
     static constexpr const char* kErrorPrefix = "Ignoring exception: ";
 

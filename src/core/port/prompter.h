@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,11 @@ public:
     // A box with the single button Yes, shown with its top-left corner at (x, y) on the screen.
     virtual void confirmAt(std::string_view text, int x, int y) = 0;
 };
+
+// Every delete asks first, naming what goes: "删除记录：" + the row's words + "？". True for Yes.
+// Empty words are skipped, so a row with blank fields does not read "a  b"; a row without any
+// reads "空白记录".
+bool askDelete(Prompter& prompter, std::initializer_list<std::string_view> words);
 
 // For tests: answers come from a queue; a question nobody scripted is a test failure,
 // reported through `unexpected` (the texts of such questions), never answered silently.

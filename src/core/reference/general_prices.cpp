@@ -1,6 +1,7 @@
 #include "reference/general_prices.h"
 
 #include "storage/filter.h"
+#include "text/display.h"
 #include "text/numbers.h"
 
 namespace varneth::reference {
@@ -39,11 +40,13 @@ float GeneralPrices::code_to_price(std::string_view code) {
 std::optional<GeneralPrices::Pick> GeneralPrices::currentPick() const {
     if (table_.isEmpty()) return std::nullopt;
     const auto& price = table_.value("PRICE");
-    return Pick{table_.text("CODE"), table_.text("NAME"), price.isNull() ? "" : text::shortestText(price.toDouble())};
+    return Pick{table_.text("CODE"), table_.text("NAME"), price.isNull() ? "" : text::shortestText(text::readableValue(price.toDouble()))};
 }
 
-void GeneralPrices::deleteRow() {
-    if (!table_.isEmpty()) table_.remove();
+bool GeneralPrices::deleteRow(port::Prompter& prompter) {
+    if (table_.isEmpty() || !port::askDelete(prompter, {table_.text("CODE"), table_.text("NAME")})) return false;
+    table_.remove();
+    return true;
 }
 
 void GeneralPrices::insertRow() {

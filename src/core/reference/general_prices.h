@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "port/prompter.h"
 #include "storage/cursor.h"
 
 namespace varneth::reference {
@@ -43,7 +44,8 @@ public:
     };
     std::optional<Pick> currentPick() const;
 
-    void deleteRow();  // "删一行"
+    // "删一行": the current row, once the user agrees. True when it went.
+    bool deleteRow(port::Prompter& prompter);
     void insertRow();  // "插一行": a new row after the last, for the user to fill in
 
 private:

@@ -1,7 +1,6 @@
 #include "stats/performance.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "storage/cursor.h"
@@ -15,9 +14,7 @@ constexpr double kLowestLevel = 10;
 
 // Fifteen significant digits, as the result table has always shown its numbers.
 std::string number(double x) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", x + 0.0);
-    return buf;
+    return text::plainText(x);
 }
 
 std::string rate(double start, double end) {
@@ -185,6 +182,10 @@ Results Performance::results() {
         prompter_.message(kZeroStart);
     }
     return r;
+}
+
+FundStatistics Performance::statistics() const {
+    return fundStatistics(points_, mark_);
 }
 
 std::vector<std::string> Performance::lines(const Results& r, const std::string& index1Name) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "port/prompter.h"
+#include "stats/fund_statistics.h"
 #include "stats/performance_chart.h"
 #include "storage/database.h"
 
@@ -42,6 +43,9 @@ public:
     static constexpr const char* kEndTotal = "期末总值:";
     static constexpr const char* kGrowth = "增长率:";
     static constexpr const char* kRateUnknown = "999.99";
+    // The series as the result table names them.
+    static constexpr const char* kFundName = "管理帐户";
+    static constexpr const char* kIndex2Name = "上证指数";
 
     Performance(storage::Database& kvt, port::Prompter& prompter);
 
@@ -72,6 +76,8 @@ public:
     // From the comparison start to the last point. A start value of 0 is told once for each
     // comparison start, so that dragging the scroll bar over it does not raise box after box.
     Results results();
+    // The fund price's and both indices' figures over the points from the comparison start on.
+    FundStatistics statistics() const;
     // The result table as text lines, the first index under its name.
     static std::vector<std::string> lines(const Results& results, const std::string& index1Name);
 

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -196,7 +197,9 @@ std::string trim(std::string_view text) {
 }
 
 std::string s10(std::string_view text, int width) {
-    const int blanks = width - gbkWidth(trim(text));
+    // A cell that fills or overflows its column still gets one blank, so that neighbours never run
+    // together.
+    const int blanks = std::max(1, width - gbkWidth(trim(text)));
     std::string out(text);
     if (blanks > 0) out.append(static_cast<std::size_t>(blanks), ' ');
     return out;

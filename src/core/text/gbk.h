@@ -22,7 +22,8 @@ std::string trimRight(std::string_view text);
 std::string trim(std::string_view text);
 
 // Report column padding: the text unchanged, followed by as many blanks as `width` exceeds the GBK
-// width of the trimmed text. Surrounding blanks of the text stay and are not counted.
+// width of the trimmed text, and by one blank when it fills or overflows the column. Surrounding
+// blanks of the text stay and are not counted.
 std::string s10(std::string_view text, int width);
 // A report cell: as s10, except that a text as wide as the column or wider is followed by one
 // blank, so that two full cells never run together into what reads as one value.

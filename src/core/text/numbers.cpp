@@ -1,8 +1,12 @@
 #include "text/numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 #include "text/gbk.h"
@@ -75,6 +79,24 @@ std::string shortestText(double x) {
 
 std::string shortestText(float x) {
     return shortest(x);
+}
+
+std::string plainText(double x) {
+    if (x == 0) return "0";
+    if (!std::isfinite(x)) return shortestText(x);
+    // The exponent of the value rounded to 15 digits, which may differ from that of x (9.9999…e2).
+    std::array<char, 32> sci;
+    std::snprintf(sci.data(), sci.size(), "%.14e", x);
+    const int exponent = std::atoi(std::strchr(sci.data(), 'e') + 1);
+    const int decimals = std::max(0, 14 - exponent);
+    std::array<char, 400> fixed;
+    std::snprintf(fixed.data(), fixed.size(), "%.*f", decimals, x);
+    std::string out(fixed.data());
+    if (out.find('.') != std::string::npos) {
+        out.erase(out.find_last_not_of('0') + 1);
+        if (out.back() == '.') out.pop_back();
+    }
+    return out == "-0" ? "0" : out;
 }
 
 std::optional<double> parseNumber(std::string_view text) {

@@ -24,6 +24,11 @@ inline float f32(double x) {
 std::string shortestText(double x);
 std::string shortestText(float x);
 
+// At most 15 significant digits, always in fixed notation (1e+20 reads 100000000000000000000), no
+// trailing zeros: computed values such as 1.0493000000000001 read 1.0493, and no message shows an
+// exponent. Infinities and NaN as shortestText gives them.
+std::string plainText(double x);
+
 // Blanks around, a sign, digits with at most one decimal point, an optional exponent; nothing else
 // (no group separators, no inf/nan, no hexadecimal).
 std::optional<double> parseNumber(std::string_view text);

@@ -38,7 +38,7 @@ std::string text(const QLineEdit* box) {
 
 AccountWindow::AccountWindow(storage::Engine& engine, std::filesystem::path programDir,
                              port::Prompter& prompter, QWidget* parent)
-    : QWidget(parent, Qt::Window), admin_(engine, std::move(programDir), prompter) {
+    : QWidget(parent, Qt::Window), admin_(engine, std::move(programDir), prompter), prompter_(prompter) {
     setObjectName(QStringLiteral("Form_acc"));
     setWindowTitle(QStringLiteral("添加/删除管理帐户"));
     pages_ = new QTabWidget;
@@ -125,6 +125,7 @@ void AccountWindow::add() {
 
 void AccountWindow::remove() {
     const std::string name = accounts_->currentData().toString().toStdString();
+    if (!name.empty() && !port::askDelete(prompter_, {name})) return;
     switch (admin_.remove(name, text(accountPassword_))) {
         case accounts::AccountAdmin::Deleted::Done:
             accountPassword_->clear();

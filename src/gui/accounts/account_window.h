@@ -38,6 +38,7 @@ private:
     void remove();
 
     accounts::AccountAdmin admin_;
+    port::Prompter& prompter_;
     QTabWidget* pages_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLineEdit* subdir_ = nullptr;

@@ -10,20 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QVBoxLayout>
 
 #include "ui/help_viewer.h"
+#include "ui/settings.h"
 
 namespace varneth::gui {
-
-namespace {
-
-QSettings settings() {
-    return QSettings(QStringLiteral("Varneth"), QStringLiteral("Varneth"));
-}
-
-}  // namespace
 
 FileCopyWindow::FileCopyWindow(std::filesystem::path programDir, std::string accountName,
                                std::filesystem::path accountDir, port::Prompter& prompter, QWidget* parent)
@@ -81,7 +73,7 @@ FileCopyWindow::FileCopyWindow(std::filesystem::path programDir, std::string acc
 }
 
 QString FileCopyWindow::rememberedFolder() {
-    return settings()
+    return ui::appSettings()
         .value(QString::fromLatin1(kFolderKey), QDir::home().filePath(QStringLiteral("varneth-backup")))
         .toString();
 }
@@ -91,12 +83,12 @@ void FileCopyWindow::pickFolder() {
         QFileDialog::getExistingDirectory(this, QStringLiteral("选择备份文件夹"), folder_->text());
     if (chosen.isEmpty()) return;
     folder_->setText(QDir::toNativeSeparators(chosen));
-    settings().setValue(QString::fromLatin1(kFolderKey), chosen);
+    ui::appSettings().setValue(QString::fromLatin1(kFolderKey), chosen);
 }
 
 void FileCopyWindow::copy() {
     const QString folder = folder_->text().trimmed();
-    if (!folder.isEmpty()) settings().setValue(QString::fromLatin1(kFolderKey), folder);
+    if (!folder.isEmpty()) ui::appSettings().setValue(QString::fromLatin1(kFolderKey), folder);
     accounts::FileCopy::Choice choice;
     choice.direction = fromBackup_->isChecked() ? accounts::FileCopy::Direction::FromBackup
                                                 : accounts::FileCopy::Direction::ToBackup;

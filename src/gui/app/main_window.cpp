@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QButtonGroup>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -20,6 +22,7 @@
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
+#include "ui/save_dialog.h"
 #include "ui/qt_launcher.h"
 
 namespace varneth::gui {
@@ -44,11 +47,11 @@ private:
     const app::MainViews& views_;
 };
 
-QTableView* grid(const char* name, ui::CursorModel* model) {
+QTableView* grid(const char* name, ui::CursorModel* model, const std::filesystem::path& reportFolder) {
     auto* view = new QTableView;
     view->setObjectName(QString::fromLatin1(name));
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ui::bindGrid(view, model);
+    ui::bindGrid(view, model, reportFolder);
     return view;
 }
 
@@ -62,8 +65,10 @@ MainWindow::MainWindow(app::Session& session, QWidget* parent)
       launcher_(ownLauncher_.get()) {
     catalogModel_ = std::make_unique<CatalogModel>(views_, session_.prompter());
     detailModel_ = std::make_unique<ui::CursorModel>(views_.detail(), session_.prompter());
-    catalogView_ = grid("catalogView", catalogModel_.get());
-    detailView_ = grid("detailView", detailModel_.get());
+    const auto reports = ui::reportFolder(session_.accountDir());
+    ui::setAccountReportFolder(reports);
+    catalogView_ = grid("catalogView", catalogModel_.get(), reports);
+    detailView_ = grid("detailView", detailModel_.get(), reports);
 
     setWindowTitle(QStringLiteral("资产管理主窗口，管理帐户名：") +
                    QString::fromStdString(session_.accountName()));
@@ -83,8 +88,19 @@ MainWindow::MainWindow(app::Session& session, QWidget* parent)
         const QRect free = screen->availableGeometry();
         move(free.center() - QPoint(width() / 2, height() / 2));
     }
+    showStatus();
     views_.setReopenedHandler([this] { viewsReopened(); });
     views_.up_open();
+}
+
+// Which book this is and how fresh its values are, always in sight.
+void MainWindow::showStatus() {
+    statusBar()->addWidget(new QLabel(QStringLiteral("管理帐户：") + QString::fromStdString(session_.accountName())));
+    statusBar()->addWidget(
+        new QLabel(QStringLiteral("程序目录：") + QString::fromStdU16String(session_.programDir().u16string())));
+    valuedAt_ = new QLabel;
+    valuedAt_->setObjectName(QStringLiteral("valuedAt"));
+    statusBar()->addPermanentWidget(valuedAt_);
 }
 
 MainWindow::~MainWindow() = default;
@@ -102,7 +118,7 @@ void MainWindow::buildMenus() {
     entry(system, "添加删除管理帐户", QKeySequence(Qt::CTRL | Qt::Key_A), [this] { administerAccounts(); });
     entry(system, "拷贝文件", QKeySequence(Qt::CTRL | Qt::Key_C), routeTo(Route::CopyFiles));
     entry(system, "用写字板编辑业绩报告", QKeySequence(Qt::CTRL | Qt::Key_E),
-          [this] { app::editReportInWordPad(*launcher_, session_.prompter()); });
+          [this] { app::editReportInWordPad(*launcher_, session_.prompter(), session_.accountDir()); });
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral(" 设置和更新 "));
     entry(settings, "设置证券类型和代码等", QKeySequence(Qt::Key_F5), routeTo(Route::Settings));
@@ -210,6 +226,9 @@ void MainWindow::viewsReopened() {
     detailView_->resizeColumnsToContents();
     const QSignalBlocker quiet(choices_);
     choices_->button(views_.displayChoice())->setChecked(true);
+    const auto& valued = session_.holdings().lastValued();
+    valuedAt_->setText(QStringLiteral("上次估值：") +
+                       (valued ? QString::fromStdString(valued->iso()) : QStringLiteral("未估值")));
 }
 
 void MainWindow::choose(int choice) {

@@ -11,6 +11,7 @@
 #include "port/launcher.h"
 
 class QButtonGroup;
+class QLabel;
 class QTableView;
 
 namespace varneth::ui {
@@ -77,6 +78,7 @@ private:
     void buildToolBar();
     QWidget* buildSidePanel();
     void viewsReopened();
+    void showStatus();
     void choose(int choice);
     void orderWindow();
     void administerAccounts();
@@ -94,6 +96,7 @@ private:
     QTableView* catalogView_ = nullptr;
     QTableView* detailView_ = nullptr;
     QButtonGroup* choices_ = nullptr;
+    QLabel* valuedAt_ = nullptr;
     std::unique_ptr<port::Launcher> ownLauncher_;
     port::Launcher* launcher_ = nullptr;
     std::array<std::function<void()>, static_cast<int>(Route::Count)> routes_;

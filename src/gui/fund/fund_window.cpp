@@ -67,7 +67,7 @@ FundWindow::FundWindow(fund::FundLedger& fund, port::Prompter& prompter, std::fi
     ui::bindGrid(grid_, model_.get());
     auto* remove = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete), grid_);
     remove->setContext(Qt::WidgetShortcut);
-    connect(remove, &QShortcut::activated, this, [this] { guarded([this] { fund_.removeAsked(); }); });
+    connect(remove, &QShortcut::activated, this, [this] { guarded([this] { fund_.removeCurrent(); }); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grid_, 1);

@@ -57,6 +57,12 @@ CorporateActionsWindow::CorporateActionsWindow(app::Session& session, QWidget* p
 
     model_ = std::make_unique<ui::CursorModel>(actions_.entries(), session_.prompter());
     model_->setColumns(entryColumns());
+    model_->setEditGuard([this](int row) { return actions_.mayEdit(row); });
+    model_->setRowAppender([this](const std::string& field, const storage::Value& value) {
+        bool stored = false;
+        guarded([&] { stored = actions_.appendEntry(field, value); });
+        return stored;
+    });
     grid_ = new QTableView;
     ui::bindGrid(grid_, model_.get());
     grid_->installEventFilter(this);
@@ -124,7 +130,10 @@ bool CorporateActionsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
         grid_->currentIndex().row() + 1 >= model_->rowCount()) {
-        guarded([this] { actions_.appendEntry(); });
+        // The blank row is only shown; the first value typed into it makes the entry.
+        model_->showDraftRow();
+        const QModelIndex at = grid_->currentIndex();
+        grid_->setCurrentIndex(model_->index(model_->rowCount() - 1, at.isValid() ? at.column() : 0));
         return true;
     }
     return QWidget::eventFilter(watched, event);

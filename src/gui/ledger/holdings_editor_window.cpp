@@ -18,6 +18,7 @@
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 #include "ui/report_printer.h"
+#include "ui/save_dialog.h"
 #include "ui/wait_cursor.h"
 
 namespace varneth::gui {
@@ -63,7 +64,7 @@ HoldingsEditorWindow::HoldingsEditorWindow(app::Session& session, QWidget* paren
     model_ = std::make_unique<ui::CursorModel>(holdings_.ledger(), session_.prompter());
     model_->setColumns(ledgerColumns());
     grid_ = new QTableView;
-    ui::bindGrid(grid_, model_.get());
+    ui::bindGrid(grid_, model_.get(), ui::reportFolder(session_.accountDir()));
     gridGroup_ = new QGroupBox;
     auto* gridLayout = new QVBoxLayout(gridGroup_);
     gridLayout->addWidget(grid_);
@@ -208,14 +209,13 @@ void HoldingsEditorWindow::printReport() {
     QString file;
     const auto sinkFor = [&](HoldingsReport::Target target) -> std::unique_ptr<port::ReportSink> {
         if (target == HoldingsReport::Target::Printer)
-            return std::make_unique<ui::ReportPrinter>(this, session_.prompter(), title);
+            return std::make_unique<ui::ReportPrinter>(this, session_.prompter(), title,
+                                                       ui::reportFolder(session_.accountDir()));
         const auto suggested = ledger::defaultReportFile(session_.accountDir(), session_.clock().now());
-        QFileDialog dialog(this, title, QString::fromStdU16String(suggested.u16string()),
-                           QStringLiteral("文本文件 (*.txt)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("txt"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return nullptr;
-        file = dialog.selectedFiles().front();
+        file = ui::saveFileName(this, title, suggested.parent_path(),
+                                QString::fromStdU16String(suggested.filename().u16string()),
+                                QStringLiteral("文本文件 (*.txt)"));
+        if (file.isEmpty()) return nullptr;
         return std::make_unique<port::TextFileReport>(std::filesystem::path(file.toStdU16String()));
     };
     guarded([&] {

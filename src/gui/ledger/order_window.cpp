@@ -157,10 +157,9 @@ QWidget* OrderWindow::buildBoxes() {
     caption("类型：", 6, 0);
     grid->addWidget(lx_, 6, 1);
     grid->addWidget(marginLabel_, 6, 2, 1, 2);
-    caption("可用资金:", 7, 0);
-    grid->addWidget(cashLabel_, 7, 1, 1, 3);
-    caption("可买数量(金额/报价):", 8, 0);
-    grid->addWidget(buyableLabel_, 8, 1, 1, 3);
+    // The labels carry their captions ("可用资金：…", "可买股票：…"): no caption beside them.
+    grid->addWidget(cashLabel_, 7, 0, 1, 4);
+    grid->addWidget(buyableLabel_, 8, 0, 1, 4);
 
     auto* choice = new QGroupBox;
     auto* choiceLayout = new QHBoxLayout(choice);

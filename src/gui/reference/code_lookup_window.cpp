@@ -139,7 +139,7 @@ void CodeLookupWindow::pickAndClose() {
 }
 
 void CodeLookupWindow::deleteRow() {
-    guarded([this] { prices_.deleteRow(); });
+    guarded([this] { prices_.deleteRow(prompter_); });
 }
 
 void CodeLookupWindow::insertRow() {

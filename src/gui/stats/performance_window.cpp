@@ -17,6 +17,8 @@
 
 #include "stats/performance_canvas.h"
 #include "storage/error.h"
+#include "text/display.h"
+#include "text/numbers.h"
 #include "ui/help_viewer.h"
 #include "ui/report_printer.h"
 
@@ -147,7 +149,10 @@ QWidget* PerformanceWindow::buildControls() {
 QWidget* PerformanceWindow::buildResults() {
     auto* group = new QGroupBox(QStringLiteral(
         "总帐户业绩（即开放基金价格,按折扣后的总资产算; 本窗口数据来自基金业绩计算窗口所示文件)"));
-    auto* grid = new QGridLayout(group);
+    auto* beside = new QHBoxLayout(group);
+    auto* grid = new QGridLayout;
+    beside->addLayout(grid, 1);
+    beside->addWidget(buildStatistics());
     index1Name_ = new QLabel;
     const char* captions[4][3] = {{Performance::kStartIndex, Performance::kEndIndex, Performance::kRate},
                                   {Performance::kIndex2, Performance::kEndIndex, Performance::kRate},
@@ -168,11 +173,34 @@ QWidget* PerformanceWindow::buildResults() {
                 grid->addWidget(caption, r, 2 * c);
             }
             auto* value = new QLabel;
-            value->setMinimumWidth(80);
+            value->setMinimumWidth(70);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
             grid->addWidget(value, r, 2 * c + 1);
             results_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = value;
         }
+    return group;
+}
+
+// The three figures of each series over the shown period, beside the result table.
+QWidget* PerformanceWindow::buildStatistics() {
+    auto* group = new QGroupBox(QString::fromUtf8(stats::kStatisticsTitle));
+    group->setObjectName(QStringLiteral("statistics"));
+    auto* grid = new QGridLayout(group);
+    statisticsIndex1_ = new QLabel;
+    grid->addWidget(new QLabel(QString::fromUtf8(Performance::kFundName)), 0, 1, Qt::AlignRight);
+    grid->addWidget(statisticsIndex1_, 0, 2, Qt::AlignRight);
+    grid->addWidget(new QLabel(QString::fromUtf8(Performance::kIndex2Name)), 0, 3, Qt::AlignRight);
+    const char* figures[] = {stats::kAnnualReturn, stats::kVolatility, stats::kMaxDrawdown};
+    for (int r = 0; r < 3; ++r) {
+        grid->addWidget(new QLabel(QString::fromUtf8(figures[r])), r + 1, 0);
+        for (int c = 0; c < 3; ++c) {
+            auto* value = new QLabel;
+            value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            value->setMinimumWidth(60);
+            grid->addWidget(value, r + 1, c + 1);
+            statistics_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = value;
+        }
+    }
     return group;
 }
 
@@ -202,6 +230,7 @@ void PerformanceWindow::showIndices() {
                                                    &indices_.second.name, &indices_.second.code};
     for (std::size_t i = 0; i < values.size(); ++i) indexFields_[i]->setText(qs(*values[i]));
     index1Name_->setText(qs(indices_.first.name));
+    statisticsIndex1_->setText(qs(indices_.first.name));
 }
 
 void PerformanceWindow::showEvent(QShowEvent* event) {
@@ -255,6 +284,20 @@ void PerformanceWindow::redraw() {
         results_[i][0]->setText(qs(rows[i]->start));
         results_[i][1]->setText(qs(rows[i]->end));
         results_[i][2]->setText(qs(rows[i]->rate));
+    }
+    // The totals are money: read as such, the table's own text in the tooltip.
+    for (std::size_t c = 0; c < 2; ++c) {
+        QLabel* total = results_[3][c];
+        const auto value = text::parseNumber(total->text().toStdString());
+        total->setToolTip(total->text());
+        if (value) total->setText(qs(text::displayNumber(*value, text::NumberKind::Money)));
+    }
+    const stats::FundStatistics s = performance_.statistics();
+    const std::array<const stats::SeriesStatistics*, 3> series{&s.price, &s.index1, &s.index2};
+    for (std::size_t c = 0; c < series.size(); ++c) {
+        statistics_[0][c]->setText(qs(stats::statisticText(series[c]->annualReturn)));
+        statistics_[1][c]->setText(qs(stats::statisticText(series[c]->volatility)));
+        statistics_[2][c]->setText(qs(stats::statisticText(series[c]->maxDrawdown)));
     }
 }
 

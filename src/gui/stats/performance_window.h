@@ -39,6 +39,7 @@ private:
     QWidget* buildControls();
     QWidget* buildResults();
     QWidget* buildIndexSettings();
+    QWidget* buildStatistics();
     void showIndices();
     void chooseStart(int choice);
     void leaveDateField();
@@ -67,6 +68,8 @@ private:
     QLineEdit* date_ = nullptr;
     QLabel* index1Name_ = nullptr;
     std::array<std::array<QLabel*, 3>, 4> results_{};
+    QLabel* statisticsIndex1_ = nullptr;
+    std::array<std::array<QLabel*, 3>, 3> statistics_{};  // figure by series: price, index 1, index 2
     std::array<QLineEdit*, 4> indexFields_{};  // first name, first code, second name, second code
 };
 

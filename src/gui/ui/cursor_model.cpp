@@ -5,13 +5,14 @@
 #include <QScopedValueRollback>
 #include <QTableView>
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "storage/error.h"
 #include "storage/table.h"
+#include "text/display.h"
+#include "text/gbk.h"
 #include "text/numbers.h"
+#include "ui/grid_features.h"
 
 namespace varneth::ui {
 
@@ -92,8 +93,15 @@ void CursorModel::moveCursorTo(int row) {
     }
 }
 
+void CursorModel::showDraftRow() {
+    if (draft_ || !appender_) return;
+    beginInsertRows(QModelIndex(), rows_, rows_);
+    draft_ = true;
+    endInsertRows();
+}
+
 int CursorModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
+    return parent.isValid() ? 0 : rows_ + (draft_ ? 1 : 0);
 }
 
 int CursorModel::columnCount(const QModelIndex& parent) const {
@@ -113,24 +121,23 @@ QString CursorModel::displayText(const storage::Value& v, const storage::FieldDe
 }
 
 QVariant CursorModel::data(const QModelIndex& index, int role) const {
+    if (index.isValid() && isDraft(index.row()) && role == Qt::EditRole) return QString();
     // While a pass runs with the display suspended, rows may have gone that the view still counts.
     if (!index.isValid() || !hasRow(index.row())) return {};
     const storage::FieldDef& f = fieldDef(index.column());
     const storage::Value& v = cursor_.valueAt(index.row(), fieldIndex(index.column()));
     const bool check = f.type == FieldType::Logical && logicalStyle_ == LogicalStyle::CheckBox;
+    const bool number = f.type == FieldType::Number && !v.isNull();
     switch (role) {
         case Qt::DisplayRole:
             if (check) return {};
-            // Fifteen significant digits show a computed 12.449599999999998 as the 12.4496 it stands
-            // for; editing still starts from the exact value.
-            if (f.type == FieldType::Number && !v.isNull()) {
-                char digits[32];
-                std::snprintf(digits, sizeof digits, "%.15g", v.toDouble());
-                return QString::fromStdString(text::shortestText(std::strtod(digits, nullptr)));
-            }
+            // Shown rounded for reading; editing and the tooltip give the stored value.
+            if (number) return QString::fromStdString(text::displayNumber(v.toDouble(), text::kindOfField(f.name)));
             return displayText(v, f);
         case Qt::EditRole:
             return check ? QVariant() : QVariant(displayText(v, f));
+        case Qt::ToolTipRole:
+            return number ? QVariant(displayText(v, f)) : QVariant();
         case Qt::CheckStateRole:
             return check ? QVariant(static_cast<int>(v.toBool() ? Qt::Checked : Qt::Unchecked)) : QVariant();
         case Qt::TextAlignmentRole:
@@ -155,6 +162,8 @@ QVariant CursorModel::headerData(int section, Qt::Orientation orientation, int r
 }
 
 Qt::ItemFlags CursorModel::flags(const QModelIndex& index) const {
+    if (index.isValid() && isDraft(index.row()))
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
     if (!index.isValid() || !hasRow(index.row())) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (cursor_.readOnly()) return f;
@@ -164,6 +173,8 @@ Qt::ItemFlags CursorModel::flags(const QModelIndex& index) const {
 }
 
 bool CursorModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (index.isValid() && isDraft(index.row()) && role == Qt::EditRole)
+        return appendDraft(index.column(), storage::Value(value.toString().toStdString()));
     if (!index.isValid() || !hasRow(index.row()) || cursor_.readOnly()) return false;
     const storage::FieldDef& f = fieldDef(index.column());
     if (role == Qt::CheckStateRole && f.type == FieldType::Logical)
@@ -172,29 +183,52 @@ bool CursorModel::setData(const QModelIndex& index, const QVariant& value, int r
     return writeField(index.row(), index.column(), storage::Value(value.toString().toStdString()));
 }
 
+std::optional<storage::Value> CursorModel::fitted(int column, const storage::Value& typed) {
+    try {
+        return storage::Table::fit(fieldDef(column), typed);
+    } catch (const storage::Error& e) {
+        tell(e.what(), column);
+        return std::nullopt;
+    }
+}
+
 bool CursorModel::writeField(int row, int column, const storage::Value& typed) {
     const int field = fieldIndex(column);
-    storage::Value fitted;
-    try {
-        fitted = storage::Table::fit(fieldDef(column), typed);
-    } catch (const storage::Error& e) {
-        prompter_.message(e.what());
-        return false;
-    }
+    const auto fitted = this->fitted(column, typed);
+    if (!fitted) return false;
+    // An editor closed without a change posts nothing, and asks nothing.
+    const bool current = cursor_.position() == row;
+    if ((current ? cursor_.value(field) : cursor_.valueAt(row, field)) == *fitted) return true;
+    if (editGuard_ && !editGuard_(row)) return false;
     moveCursorTo(row);
     if (cursor_.position() != row) return false;
-    // An editor closed without a change posts nothing.
-    if (cursor_.value(field) == fitted) return true;
     const QScopedValueRollback<bool> writing(writing_, true);
     try {
-        cursor_.setValue(field, fitted);
+        cursor_.setValue(field, *fitted);
         cursor_.post();
     } catch (const storage::Error& e) {
         cursor_.cancel();
-        prompter_.message(e.what());
+        tell(e.what(), column);
         return false;
     }
     return true;
+}
+
+void CursorModel::tell(const std::string& message, int column) {
+    const std::string field = "（" + fieldDef(column).name + "）";
+    const std::string title = "（" + columns_.at(static_cast<std::size_t>(column)).title.toStdString() + "）";
+    std::string said = message;
+    for (auto at = said.find(field); at != std::string::npos; at = said.find(field, at + title.size()))
+        said.replace(at, field.size(), title);
+    prompter_.message(said);
+}
+
+bool CursorModel::appendDraft(int column, const storage::Value& typed) {
+    const auto value = fitted(column, typed);
+    if (!value || value->isNull() || text::trim(value->toString()).empty()) return false;  // a blank stays unstored
+    const QScopedValueRollback<bool> writing(writing_, true);
+    draftStored_ = appender_(fieldDef(column).name, *value);
+    return draftStored_;
 }
 
 void CursorModel::viewReset() {
@@ -211,6 +245,7 @@ void CursorModel::viewReset() {
     resetPending_ = false;
     beginResetModel();
     rows_ = cursor_.count();
+    if (draftStored_) draft_ = draftStored_ = false;
     endResetModel();
     emit currentRowChanged(cursor_.position());
 }
@@ -253,10 +288,11 @@ void followCursor(QTableView* view, const CursorModel* model, int row, int colum
 
 }  // namespace
 
-void bindGrid(QTableView* view, CursorModel* model) {
+void bindGrid(QTableView* view, CursorModel* model, const std::filesystem::path& reportFolder) {
     view->setModel(model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows may be selected for copying; the current row is still the cursor's.
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setAlternatingRowColors(true);
     view->verticalHeader()->hide();
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
@@ -275,6 +311,7 @@ void bindGrid(QTableView* view, CursorModel* model) {
                          model->moveCursorTo(current.row());
                      });
     followCursor(view, model, model->cursor().position(), 0);
+    equipGrid(view, reportFolder);
 }
 
 }  // namespace varneth::ui

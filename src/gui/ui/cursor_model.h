@@ -2,6 +2,9 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,17 @@ public:
     // Makes `row` the cursor's current row; a pending edit that cannot be posted is reported.
     void moveCursorTo(int row);
 
+    // Asked before a stored row is changed from the grid; false leaves it as it was.
+    using EditGuard = std::function<bool(int row)>;
+    void setEditGuard(EditGuard guard) { editGuard_ = std::move(guard); }
+    // Stores a new row holding one typed value; false when nothing was stored (told by the owner).
+    using RowAppender = std::function<bool(const std::string& field, const storage::Value& value)>;
+    void setRowAppender(RowAppender appender) { appender_ = std::move(appender); }
+    // A blank row under the last one, for the user to fill in. It is only shown: the first value
+    // typed into it goes to the appender, and a row left blank is never stored.
+    void showDraftRow();
+    bool hasDraftRow() const { return draft_; }
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -64,8 +78,14 @@ private:
     void currentChanged(int position) override;
 
     bool hasRow(int row) const { return row >= 0 && row < rows_ && row < cursor_.count(); }
+    bool isDraft(int row) const { return draft_ && row == rows_; }
+    bool appendDraft(int column, const storage::Value& typed);
+    // A storage message about a column's field, naming the column by its title as the user sees it.
+    void tell(const std::string& message, int column);
     const storage::FieldDef& fieldDef(int column) const;
     QString displayText(const storage::Value& v, const storage::FieldDef& f) const;
+    // The typed text as the column's field holds it; none (told) when it does not read.
+    std::optional<storage::Value> fitted(int column, const storage::Value& typed);
     bool writeField(int row, int column, const storage::Value& typed);
 
     storage::Cursor& cursor_;
@@ -76,11 +96,16 @@ private:
     int rows_ = 0;  // the row count the views were last told of
     bool writing_ = false;
     bool resetPending_ = false;
+    EditGuard editGuard_;
+    RowAppender appender_;
+    bool draft_ = false;
+    bool draftStored_ = false;  // the draft became a stored row: the next reset drops it
 };
 
 // Binds a table view to the model: the view's current row follows the cursor (a locate moves the
 // grid), a row the user clicks becomes the cursor's current row, and the columns get widths that
-// fit their fields.
-void bindGrid(QTableView* view, CursorModel* model);
+// fit their fields. The grid gets what every grid offers (copy, CSV export into `reportFolder` or,
+// without one, the account's report folder, remembered column widths).
+void bindGrid(QTableView* view, CursorModel* model, const std::filesystem::path& reportFolder = {});
 
 }  // namespace varneth::ui

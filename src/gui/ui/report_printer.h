@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,8 @@ bool printWidgetImage(QWidget& widget, port::Prompter& prompter);
 // preview, a PDF file or a UTF-8 text file.
 class ReportPrinter : public port::ReportSink {
 public:
-    ReportPrinter(QWidget* parent, port::Prompter& prompter, QString title);
+    // Files are offered in `folder`, by default the account's report folder.
+    ReportPrinter(QWidget* parent, port::Prompter& prompter, QString title, std::filesystem::path folder = {});
 
     void line(std::string_view text) override;
     void newPage() override;
@@ -53,6 +55,7 @@ private:
     QWidget* parent_;
     port::Prompter& prompter_;
     QString title_;
+    std::filesystem::path folder_;
     port::MemoryReport report_;
 };
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+
 #include "app/main_actions.h"
 #include "port/prompter.h"
 #include "storage/cursor.h"
@@ -174,41 +177,44 @@ TEST(MainActions, OnlyMyAccountAdministersAccounts) {
     EXPECT_EQ(prompter.messages, Texts(2, std::string(app::kAdministrationRefused)));
 }
 
-// Every attempt up to `found` misses its program; that one gives `result`.
+// Opens what it is given with `result`; starts no program.
 struct FakeLauncher : port::Launcher {
-    FakeLauncher(std::size_t f, port::LaunchResult r) : found(f), result(r) {}
-    port::LaunchResult startProgram(const std::string& path, const std::string& parameters,
-                                    port::ShowMode) override {
-        started.push_back(path + "|" + parameters);
-        return started.size() == found ? result : port::LaunchResult::FileNotFound;
+    explicit FakeLauncher(port::LaunchResult r) : result(r) {}
+    port::LaunchResult startProgram(const std::string& path, const std::string&, port::ShowMode) override {
+        opened.push_back("program " + path);
+        return port::LaunchResult::Failed;
     }
-    port::LaunchResult openLink(const std::string&) override { return port::LaunchResult::Failed; }
-    std::size_t found;
+    port::LaunchResult openLink(const std::string& url) override {
+        opened.push_back(url);
+        return result;
+    }
     port::LaunchResult result;
-    Texts started;
+    Texts opened;
 };
 
-TEST(MainActions, TheWordPadIsTheFirstEditorFoundAndEveryFailureIsTold) {
-    const auto& programs = app::wordPadPrograms();
+TEST(MainActions, TheNewestReportOpensInTheDesktopsEditorAndEveryFailureIsTold) {
+    const testsupport::TempDir temp;
+    const std::filesystem::path dir = temp.path();
     const std::string notice(app::kWordPadNotice);
-    const struct {
-        std::size_t found;
-        port::LaunchResult result;
-        std::size_t attempts;
-        Texts said;
-    } cases[] = {
-        {0, port::LaunchResult::Started, programs.size(), {notice, std::string(app::kWordPadMissing)}},
-        {1, port::LaunchResult::Started, 1, {notice}},
-        // A program that exists but fails is not passed over.
-        {1, port::LaunchResult::Failed, 1, {notice, std::string(app::kWordPadFailed)}},
-    };
-    for (const auto& c : cases) {
+    const std::string none = std::string(app::kNoReportFile) + (dir / "report").string();
+    {
         port::ScriptedPrompter prompter;
-        FakeLauncher launcher(c.found, c.result);
-        app::editReportInWordPad(launcher, prompter);
-        EXPECT_EQ(launcher.started.size(), c.attempts);
-        EXPECT_EQ(launcher.started.front(), std::string(programs[0]) + "|");
-        EXPECT_EQ(prompter.messages, c.said);
+        FakeLauncher launcher(port::LaunchResult::Started);
+        app::editReportInWordPad(launcher, prompter, dir);  // no report folder yet
+        EXPECT_TRUE(launcher.opened.empty());
+        EXPECT_EQ(prompter.messages, (Texts{notice, none}));
+    }
+    std::filesystem::create_directories(dir / "report");
+    for (const char* name : {"hold20261207.txt", "hold20261208.txt"}) std::ofstream(dir / "report" / name) << "x";
+    std::filesystem::last_write_time(dir / "report" / "hold20261207.txt",
+                                     std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+    for (auto [result, said] : {std::pair{port::LaunchResult::Started, Texts{notice}},
+                                {port::LaunchResult::Failed, Texts{notice, std::string(app::kWordPadFailed)}}}) {
+        port::ScriptedPrompter prompter;
+        FakeLauncher launcher(result);
+        app::editReportInWordPad(launcher, prompter, dir);
+        EXPECT_EQ(launcher.opened, Texts{(dir / "report" / "hold20261207.txt").string()});  // the newest
+        EXPECT_EQ(prompter.messages, said);
     }
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "fund/fund_report.h"
 #include "fund_fixture.h"
 #include "text/dates.h"
+#include "text/numbers.h"
 
 using namespace varneth;
 using fund::FundLedger;
@@ -51,7 +51,7 @@ TEST_F(FundPriceTest, CapitalRowsTakeTheCarriedPriceToThreeDecimalsAndUnitsAtIt)
         EXPECT_EQ((std::vector{at(i + 1, "INPUT"), at(i + 1, "UNIT"), at(i + 1, "FUND"), at(i + 1, "PRICE")}),
                   (std::vector{cases[i].wantInput, cases[i].wantUnit, cases[i].wantFund, 1235 * 0.001}));
     }
-    EXPECT_EQ(fund::generalText(at(1, "UNIT")), "809.72");
+    EXPECT_EQ(text::plainText(at(1, "UNIT")), "809.72");
     EXPECT_EQ(at(4, "CZXH"), 3);
 }
 
@@ -63,7 +63,7 @@ TEST_F(FundPriceTest, MarketRowsMoveThePriceByTheGrowthOfTheFundValueUnlessItWas
     add(day(4), "***", 300, {{"INC", 7.0}});
     passFromFirst();
     EXPECT_EQ((std::vector{at(1, "INC"), at(1, "PRICE"), at(2, "INC")}), (std::vector{5.0, 10500 * 0.0001, -10.0}));
-    EXPECT_EQ(fund::generalText(at(2, "PRICE")), "0.945");  // 0.9450000000000001, as the scaling gives it
+    EXPECT_EQ(text::plainText(at(2, "PRICE")), "0.945");  // 0.9450000000000001, as the scaling gives it
     EXPECT_EQ(at(4, "PRICE"), static_cast<double>(0.945f));  // after a fund of 0: the carried float
     EXPECT_EQ(at(4, "INC"), 7);
 }

@@ -119,4 +119,17 @@ TEST_F(FundRowsTest, ReportLinesLineUpAsTheGoldenReport) {
     EXPECT_EQ(r.text(), want.str());
 }
 
+TEST_F(FundRowsTest, ADeleteNamesTheRowAndAnsweredNoKeepsIt) {
+    base(day(0));
+    add(day(1), "lxh", 10, {{"NAME", "李晓红"}});
+    fund().table().last();
+    const int rows = count();
+    prompter.expectAnswers({false, true});
+    EXPECT_FALSE(fund().removeCurrent());
+    EXPECT_EQ(count(), rows);
+    EXPECT_TRUE(fund().removeCurrent());
+    EXPECT_EQ(count(), rows - 1);
+    EXPECT_EQ(prompter.questions, Texts(2, "删除记录：" + day(1) + " lxh 李晓红？"));
+}
+
 }  // namespace

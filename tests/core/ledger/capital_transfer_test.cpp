@@ -5,6 +5,7 @@
 #include <array>
 
 #include "fund/fund_fixture.h"
+#include "ledger/input_limits.h"
 
 using namespace varneth;
 using ledger::CapitalTransfer;
@@ -91,6 +92,25 @@ TEST_F(CapitalTransferTest, AMissingChoiceAmountOrCashRowChangesNothing) {
                                         CapitalTransfer::kNoCashRow}));  // frozen cash is no cash row
     EXPECT_EQ(amounts(), (std::vector<double>{-104600, 386520, 58240, 100, -500, 7}));
     EXPECT_EQ(count(), 2);
+}
+
+TEST_F(CapitalTransferTest, AmountsOutsideTheirLimitsAreRefusedWithNothingWritten) {
+    for (const char* a : {"-500", "0", "1e20", "1000000000000.01"}) EXPECT_FALSE(desk->transfer("10086601", "20668802", a));
+    for (const char* a : {"0", "-0", "1e20", "-1000000000001"})
+        EXPECT_FALSE(desk->invest(Investment{"zhs", "", "20668802", "zszq", a, "y", ""}));
+    EXPECT_EQ(prompter.messages,
+              (Texts{ledger::kBadTransferAmount, ledger::kBadTransferAmount, ledger::kBadTransferAmount,
+                     ledger::kBadTransferAmount, ledger::kBadSignedAmount, ledger::kBadSignedAmount,
+                     ledger::kBadSignedAmount, ledger::kBadSignedAmount}));
+    EXPECT_EQ(amounts(), (std::vector<double>{-104600, 386520, 58240, 100, -500, 7}));
+    EXPECT_EQ(count(), 2);
+
+    // The limits are allowed, in exponent form too, and messages never show an exponent.
+    prompter.messages.clear();
+    ASSERT_TRUE(desk->transfer("10086601", "30123456", "1e12"));
+    EXPECT_EQ(prompter.messages[0], "资金帐户10086601转出数额1000000000000");
+    ASSERT_TRUE(desk->invest(Investment{"zhs", "", "30123456", "yaqh", "-1e12", "y", ""}));
+    EXPECT_EQ(amounts()[3], 100);
 }
 
 TEST_F(CapitalTransferTest, AnInvestorsMoneyIsBookedAtTheAccountsRateOrWithoutMoneyWhenItHasNoCashRow) {

@@ -128,4 +128,30 @@ TEST_F(CorporateActionsTest, FetchCopiesTheLastElevenSharedEntriesThisListLacksW
     EXPECT_EQ(list, (Strings{"11h", "12h", "13h", "14h", "15s", "16h", "17h", "18h", "19h", "20h", "21h"}));
 }
 
+TEST_F(CorporateActionsTest, AProcessedEntryAsksBeforeItChangesABlankOneIsNeverStoredAndDeletesAsk) {
+    EXPECT_FALSE(actions->appendEntry("Code", Value("  ")));
+    EXPECT_FALSE(actions->appendEntry("Dj_date", Value()));
+    EXPECT_EQ(actions->entries().count(), 0);
+    ASSERT_TRUE(actions->appendEntry("Code", Value("600036")));
+    EXPECT_EQ(actions->entries().count(), 1);
+    EXPECT_TRUE(actions->mayEdit(0));  // not yet processed: no question
+    EXPECT_TRUE(prompter.questions.empty());
+
+    put("", "b1", "600036", 1000, 10, "2026-06-01");
+    ASSERT_TRUE(apply("600036", "s", 10));
+    const int processed = actions->entries().position();
+    prompter.expectAnswers({false, true});
+    EXPECT_FALSE(actions->mayEdit(processed));
+    EXPECT_TRUE(actions->mayEdit(processed));
+    EXPECT_EQ(prompter.questions, Strings(2, CorporateActions::kEditProcessed));
+
+    prompter.expectAnswers({false});
+    EXPECT_FALSE(actions->removeEntry());
+    EXPECT_EQ(prompter.questions.back(), "删除记录：2026-06-15 600036 s？");
+    EXPECT_EQ(actions->entries().count(), 2);
+    prompter.expectAnswers({true});
+    EXPECT_TRUE(actions->removeEntry());
+    EXPECT_EQ(actions->entries().count(), 1);
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ledger/settlement.h"
 
+#include "ledger/input_limits.h"
+
 #include "ledger_fixture.h"
 
 using namespace varneth;
@@ -195,6 +197,23 @@ TEST_F(SettlementTest, QuantityZeroCancelsAndAnOrderSettledBeforeAsksFirst) {
     prompter.expectAnswers({false});
     EXPECT_EQ(settle(again), Settlement::Result::Settled);
     EXPECT_EQ(txt(again, "WTH"), "");
+
+    // A filled quantity beyond what a working record holds is refused, the order left standing.
+    const auto big = order(true, "600036", "100", "10");
+    const int standing = rowCount();
+    openOn(big);
+    desk->form().amt = "16777217";
+    prompter.messages.clear();
+    EXPECT_EQ(settlement->confirm(), Settlement::Result::Invalid);
+    EXPECT_EQ(prompter.messages, std::vector<std::string>{ledger::kBadQuantity});
+    EXPECT_EQ(rowCount(), standing);
+    EXPECT_EQ(num(big, "AMT"), 100);
+    // Nor may a buy be settled as a sale.
+    openOn(big);
+    desk->form().amt = "-100";
+    EXPECT_EQ(settlement->confirm(), Settlement::Result::Invalid);
+    EXPECT_EQ(prompter.messages.back(), Settlement::kWrongSign);
+    EXPECT_EQ(rowCount(), standing);
 
     // A box that does not read stops before the follow-ups, and the window stays.
     openOn(order(true, "600036", "100", "10"));

@@ -37,7 +37,10 @@ TEST(Trim, RemovesSpacesAndControlCharacters) {
 
 TEST(S10, PadsByTheWidthOfTheTrimmedText) {
     EXPECT_EQ(s10("平安银行", 9), "平安银行 ");
-    EXPECT_EQ(s10("平安银行", 3), "平安银行");
+    // A cell that fills or overflows its column keeps one blank before the next.
+    EXPECT_EQ(s10("平安银行", 8), "平安银行 ");
+    EXPECT_EQ(s10("平安银行", 3), "平安银行 ");
+    EXPECT_EQ(s10("0123456789", 9) + s10("000001", 7), "0123456789 000001 ");
     EXPECT_EQ(s10("", 3), "   ");
     // Surrounding blanks stay but are not counted, as in the heading " 券商".
     EXPECT_EQ(s10(" 券商", 9), " 券商     ");
