@@ -25,10 +25,6 @@ QString pickDayFile(QWidget* parent) {
 
 }  // namespace
 
-QString QuoteDefinitionsWindow::deleteQuestion(const QString& hqcode) {
-    return QStringLiteral("删除数据源“") + hqcode + QStringLiteral("”吗？");
-}
-
 QuoteDefinitionsWindow::QuoteDefinitionsWindow(app::Session& session, prices::QuoteSources& sources,
                                                QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint),
@@ -159,8 +155,7 @@ bool QuoteDefinitionsWindow::store() {
 void QuoteDefinitionsWindow::removeShown() {
     storage::Cursor& row = sources_.table();
     if (row.isEmpty()) return;
-    if (!session_.prompter().ask(deleteQuestion(QString::fromStdString(row.text("HQCODE"))).toStdString()))
-        return;
+    if (!port::askDelete(session_.prompter(), {row.text("HQCODE"), row.text("HQNAME")})) return;
     {
         storage::Action action(session_.engine());
         if (row.state() != storage::Cursor::State::Browse) row.cancel();

@@ -21,7 +21,6 @@ public:
     static constexpr const char* kCodeTableNote =
         "注：dbf, dos版汇金，胜龙，钱龙的代码表格式等未填处不必填写";
     static constexpr const char* kTypeCaption = "(浮点0，胜龙1,建功2，钱龙3)";
-    static QString deleteQuestion(const QString& hqcode);
 
     // The day file the format test reads; an empty text when the user gave up.
     using FilePicker = std::function<QString(QWidget* parent)>;
