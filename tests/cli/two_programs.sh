@@ -38,8 +38,8 @@ all_done transfer
 [[ $(cents 30123456) == $((to + 200 * N)) ]] || fail "destination cash in cents $to -> $(cents 30123456)"
 [[ $(fund_rows) == $((rows + 4 * N)) ]] || fail "fund-ledger rows $rows -> $(fund_rows), two per transfer"
 
-# The daily recomputation beside investments: none fails, every row gets its units. Kept within the
-# rows the daily recomputation goes back over: an investor's row of the day sorts before the earlier ones.
+# The daily recomputation beside investments: none fails, every row gets its units. Few enough rows
+# for the daily recomputation's tail to reach them all: a new row of an investor's day sorts first.
 N=6
 twice fund fund recompute &
 twice invest invest --pycode lxh --zjzh 20668802 --qsdm zszq --amount 1000 --xabc a --note 并发
