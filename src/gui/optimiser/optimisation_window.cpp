@@ -16,6 +16,7 @@
 #include "optimiser/game_window.h"
 #include "optimiser/grouping_window.h"
 #include "storage/error.h"
+#include "text/display.h"
 #include "text/numbers.h"
 #include "ui/help_viewer.h"
 #include "ui/wait_cursor.h"
@@ -314,7 +315,7 @@ void OptimisationWindow::refreshResults() {
     for (std::size_t k = 0; k < 4; ++k) {
         results_[0][k]->setText(QString::number(opt_->result().y[k]));
         results_[1][k]->setText(QString::number(opt_->suggestedChange()[k]));
-        results_[2][k]->setText(q(text::shortestText(opt_->suggestedAmount()[k])));
+        results_[2][k]->setText(q(text::displayNumber(opt_->suggestedAmount()[k], text::NumberKind::Money)));
     }
 }
 
