@@ -97,6 +97,22 @@ private slots:
         settings.close();
     }
 
+    void thePriceToolButtonCarriesTheGeneralTablesPricesIntoTheHoldings() {
+        storage::Cursor general(demo->engine.database(storage::Alias::Curr), "allstocks.DBF");
+        QVERIFY(general.locate("CODE", {"000001"}));
+        general.setValue("PRICE", 13.57);
+        general.post();
+        QAction* tool = nullptr;
+        for (QAction* a : main->findChildren<QAction*>())
+            if (a->toolTip() == QStringLiteral("更新价格，和F8相同") || a->text() == QStringLiteral("更新价格，和F8相同"))
+                tool = a;
+        QVERIFY(tool);
+        tool->trigger();
+        storage::Cursor ledger(demo->engine.database(storage::Alias::Kvt), "tr2.DBF");
+        QVERIFY(ledger.locate("CODE", {"000001"}));
+        QCOMPARE(ledger.number("PRICE2"), 13.57);
+    }
+
     void exchangeWindowListsTheLocationsAndRefusesMissingFiles() {
         std::ofstream(demo->programDir() / "SJLJ.TXT") << "http://a.example/hq\nhttp://b.example/d\n";
         menuEntry(main.get(), "根据交易所行情文件更新价格")->trigger();
