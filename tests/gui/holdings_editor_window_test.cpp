@@ -92,8 +92,9 @@ private slots:
         button("删除")->click();
         QCOMPARE(grid->model()->rowCount(), 18);
 
+        QSignalSpy prices(window.get(), &HoldingsEditorWindow::pricesRequested);
         button("手工改价")->click();
-        QCOMPARE(demo->prompter.messages.back(), std::string(HoldingsEditorWindow::kSettingsNotYet));
+        QCOMPARE(prices.count(), 1);
         QSignalSpy newAccount(window.get(), &HoldingsEditorWindow::newCashAccountRequested);
         button("新建资金帐户")->click();
         QCOMPARE(newAccount.count(), 1);

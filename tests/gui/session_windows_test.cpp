@@ -15,7 +15,9 @@
 #include "ledger/order_desk.h"
 #include "ledger/order_window.h"
 #include "ledger/settlement.h"
+#include "prices/exchange_quotes_window.h"
 #include "prices/price_window.h"
+#include "reference/settings_window.h"
 #include "optimiser/optimisation_window.h"
 
 using namespace varneth;
@@ -127,10 +129,14 @@ private slots:
         buttonIn(main.get(), "看组合和盈亏")->click();
         QVERIFY(shownWindow("投资组合和盈亏统计"));
 
-        demo->prompter.messages.clear();
-        for (const char* caption : {"设置证券类型和代码等", "根据交易所行情文件更新价格"})
-            menuEntry(main.get(), caption)->trigger();
-        QCOMPARE(demo->prompter.messages, std::vector<std::string>(2, std::string(app::kNotYetAvailable)));
+        menuEntry(main.get(), "设置证券类型和代码等")->trigger();
+        QVERIFY(shownWindow("设置证券类型和代码等窗口"));
+        QCOMPARE(menuEntry(main.get(), "设置证券类型和代码等")->shortcut(), QKeySequence(Qt::Key_F5));
+        windows->settingsWindow().close();
+        menuEntry(main.get(), "根据交易所行情文件更新价格")->trigger();
+        QVERIFY(shownWindow("根据交易所行情文件更新价格"));
+        QCOMPARE(menuEntry(main.get(), "根据交易所行情文件更新价格")->shortcut(), QKeySequence(Qt::Key_F7));
+        windows->exchangeWindow()->close();
 
         // "更新价格" and F9 each open a fresh price window.
         buttonIn(main.get(), "更新价格")->click();

@@ -24,14 +24,6 @@ std::string lower(std::string s) {
     return s;
 }
 
-// The file of that name in any case; nullopt when the directory has none.
-std::optional<fs::path> findFile(const fs::path& dir, const std::string& name) {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dir, ec))
-        if (lower(entry.path().filename().string()) == name && entry.is_regular_file(ec)) return entry.path();
-    return std::nullopt;
-}
-
 // shapelib hands out a buffer it reuses: copied at once.
 std::string textOf(DBFHandle dbf, int record, int field) {
     return text::gbkToUtf8(text::trim(DBFReadStringAttribute(dbf, record, field)));
@@ -62,12 +54,20 @@ const ExchangeFiles::Quote* first(const std::vector<ExchangeFiles::Quote>& rows,
 
 }  // namespace
 
+std::optional<fs::path> findFileAnyCase(const fs::path& dir, std::string_view name) {
+    const std::string wanted = lower(std::string(name));
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (lower(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) return entry.path();
+    return std::nullopt;
+}
+
 ExchangeFiles::Opened ExchangeFiles::createtabs(const fs::path& dir) {
     Opened result;
     std::vector<Dbf> tables;
     std::vector<fs::path> paths;
     for (const char* name : kFiles) {
-        const auto file = findFile(dir, name);
+        const auto file = findFileAnyCase(dir, name);
         if (!file) {
             result.missing = dir / name;
             return result;

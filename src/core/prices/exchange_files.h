@@ -4,9 +4,13 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varneth::prices {
+
+// The file of that name in `dir`, the name matched in any letter case; nullopt when there is none.
+std::optional<std::filesystem::path> findFileAnyCase(const std::filesystem::path& dir, std::string_view name);
 
 // The exchanges' own quote tables that a "dbf" source points at, read whole when opened: Shenzhen
 // quotes "z_hq.dbf", indices "z_zs.dbf" and security list "z_zqxx.dbf"; Shanghai quotes

@@ -10,7 +10,9 @@
 #include "ledger/order_window.h"
 #include "optimiser/game_window.h"
 #include "optimiser/optimisation_window.h"
+#include "prices/exchange_quotes_window.h"
 #include "prices/price_window.h"
+#include "reference/settings_window.h"
 #include "stats/performance_window.h"
 #include "stats/portfolio_window.h"
 #include "ui/wait_cursor.h"
@@ -39,6 +41,8 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
             &SessionWindows::openNewCashAccount);
     connect(fundWindow_.get(), &FundWindow::performanceRequested, this, &SessionWindows::openPerformance);
     connect(fundWindow_.get(), &FundWindow::transferRequested, this, &SessionWindows::openCapitalTransfer);
+    connect(editor_.get(), &HoldingsEditorWindow::pricesRequested, this,
+            [this] { settingsWindow().execOnTab(SettingsWindow::kPricesTab); });
     routeMainWindow();
 }
 
@@ -48,6 +52,7 @@ SessionWindows::~SessionWindows() {
     delete newCashAccount_.data();
     delete corporateActions_.data();
     delete priceWindow_.data();
+    delete exchange_.data();
 }
 
 void SessionWindows::routeMainWindow() {
@@ -67,6 +72,8 @@ void SessionWindows::routeMainWindow() {
     main_.setRoute(Route::ReadQuotes, [this] { openPriceWindow(); });
     main_.setRoute(Route::LinkedProgramSettings, [this] { links_->showCentred(); });
     main_.setRoute(Route::Optimiser, [this] { openOptimiser(); });
+    main_.setRoute(Route::Settings, [this] { settingsWindow().showCentred(); });
+    main_.setRoute(Route::ExchangeQuotes, [this] { openExchangeQuotes(); });
     main_.setRoute(Route::StartLinkedProgram, [this] { links_->startLinkedProgram(main_.launcher()); });
 }
 
@@ -91,11 +98,15 @@ void SessionWindows::openFund() {
     bringUp(*fundWindow_);
 }
 
-// The price tool button: today's fund price, then the views over the revalued book.
+// The price tool button: today's fund price, the price list from the general table, the list's
+// prices into the holdings, then the views over the revalued book.
 void SessionWindows::updatePrices() {
     {
         const ui::WaitCursor wait;
         session_.fund().recompute();
+        reference::Maintenance& m = settingsWindow().maintenance();
+        m.pricesFromGeneral();
+        m.pricesToLedger();
     }
     main_.views().reopen();
 }
@@ -157,6 +168,25 @@ void SessionWindows::openOptimiser() {
         hiddenGame_->setAttribute(Qt::WA_DeleteOnClose, false);
     }
     bringUp(*optimiser_);
+}
+
+SettingsWindow& SessionWindows::settingsWindow() {
+    if (!settings_) {
+        settings_ = std::make_unique<SettingsWindow>(session_);
+        connect(settings_.get(), &SettingsWindow::holdingsChanged, this, [this] { main_.views().reopen(); });
+    }
+    return *settings_;
+}
+
+ExchangeQuotesWindow* SessionWindows::exchangeWindow() const { return exchange_.data(); }
+
+void SessionWindows::openExchangeQuotes() {
+    delete exchange_.data();
+    exchange_ = new ExchangeQuotesWindow(session_, main_.launcher());
+    connect(exchange_.data(), &ExchangeQuotesWindow::holdingsChanged, this, [this] { main_.views().reopen(); });
+    connect(exchange_.data(), &ExchangeQuotesWindow::holdingsPricesRequested, this,
+            [this] { settingsWindow().showCentred(SettingsWindow::kPricesTab); });
+    exchange_->showCentred();
 }
 
 }  // namespace varneth::gui

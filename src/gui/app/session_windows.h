@@ -22,6 +22,8 @@ class OrderWindow;
 class PerformanceWindow;
 class PortfolioWindow;
 class PriceWindow;
+class SettingsWindow;
+class ExchangeQuotesWindow;
 
 // The windows of one login: the long-lived ones made hidden at login (holdings editor, order window,
 // fund window, linked-program settings) and the others made when the main window first asks for
@@ -38,6 +40,8 @@ public:
     LinkedProgramWindow& linkedPrograms() { return *links_; }
     PriceWindow* priceWindow() const;  // the one last opened, while it is open
     OptimisationWindow* optimiserWindow() const { return optimiser_.get(); }  // null until first opened
+    SettingsWindow& settingsWindow();  // made on first use, kept until logout
+    ExchangeQuotesWindow* exchangeWindow() const;  // the one last opened, while it is open
 
 private:
     void routeMainWindow();
@@ -51,6 +55,7 @@ private:
     void openCorporateActions();
     void openPriceWindow();
     void openOptimiser();
+    void openExchangeQuotes();
 
     app::Session& session_;
     MainWindow& main_;
@@ -70,6 +75,8 @@ private:
     // with it.
     std::unique_ptr<OptimisationWindow> optimiser_;
     std::unique_ptr<GameWindow> hiddenGame_;
+    std::unique_ptr<SettingsWindow> settings_;
+    QPointer<ExchangeQuotesWindow> exchange_;  // a fresh one for each use
 };
 
 }  // namespace varneth::gui

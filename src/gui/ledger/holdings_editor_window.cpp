@@ -230,7 +230,7 @@ void HoldingsEditorWindow::copyOldLedger() {
 }
 
 void HoldingsEditorWindow::setPrices() {
-    session_.prompter().message(kSettingsNotYet);
+    emit pricesRequested();
 }
 
 void HoldingsEditorWindow::help() {

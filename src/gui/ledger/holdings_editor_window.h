@@ -27,7 +27,6 @@ public:
     static constexpr const char* kCaption =
         "手工编辑窗口--持仓平仓文件编辑及操作         注意: "
         "修改一记录后,光标换行方能保证修改有效！其他编辑窗口类似";
-    static constexpr const char* kSettingsNotYet = "手工设置窗口暂未提供，请以后再用“手工改价”。";
 
     explicit HoldingsEditorWindow(app::Session& session, QWidget* parent = nullptr);
     ~HoldingsEditorWindow() override;
@@ -37,6 +36,8 @@ public:
 signals:
     // "新建资金帐户": the window that makes a cash account is the caller's to open.
     void newCashAccountRequested();
+    // "手工改价": the settings window, modal on its price tab, is the caller's to open.
+    void pricesRequested();
     // The editor closed after its last valuation: the main window refreshes its views.
     void closed();
 

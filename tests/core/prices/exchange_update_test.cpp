@@ -1,37 +1,13 @@
 // A "dbf" source: the exchanges' own quote tables, written here as dBASE files.
-#include <shapefil.h>
-
 #include "prices/prices_fixture.h"
-#include "text/gbk.h"
+#include "support/dbf_writer.h"
 
 namespace varneth::prices {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-struct Column {
-    const char* name;
-    char type;  // 'C' or 'N'
-};
-
-// A dBASE table of text and number columns; rows hold UTF-8 text written as GBK.
-void writeDbf(const std::filesystem::path& file, const std::vector<Column>& columns,
-              const std::vector<std::vector<std::string>>& rows) {
-    DBFHandle dbf = DBFCreate(file.string().c_str());
-    ASSERT_NE(dbf, nullptr);
-    for (const Column& c : columns)
-        DBFAddField(dbf, c.name, c.type == 'C' ? FTString : FTDouble, c.type == 'C' ? 20 : 12,
-                    c.type == 'C' ? 0 : 3);
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (std::size_t f = 0; f < columns.size(); ++f) {
-            const int ri = static_cast<int>(r), fi = static_cast<int>(f);
-            if (columns[f].type == 'C')
-                DBFWriteStringAttribute(dbf, ri, fi, text::utf8ToGbk(rows[r][f]).c_str());
-            else
-                DBFWriteDoubleAttribute(dbf, ri, fi, std::stod(rows[r][f]));
-        }
-    DBFClose(dbf);
-}
+using testsupport::writeDbf;
 
 class ExchangeUpdateTest : public testsupport::PricesFixture {
 protected:
