@@ -53,6 +53,7 @@ public:
         HoldingsEditor,
         StartLinkedProgram,
         Optimiser,
+        History,
         Count
     };
     void setRoute(Route route, std::function<void()> open) {
