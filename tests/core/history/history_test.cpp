@@ -68,8 +68,9 @@ protected:
     // Every row with its rowid and the stored type of each value: what "exactly as before" means.
     std::string dump() {
         std::string out;
-        for (const char* t : {"cash.DBF", "rate.DB"}) {
-            Statement st(db(), std::string("SELECT rowid, *, typeof(AMT) FROM \"") + t + "\" ORDER BY rowid");
+        for (const char* sql : {"SELECT rowid, *, typeof(AMT) FROM \"cash.DBF\" ORDER BY rowid",
+                                "SELECT rowid, *, typeof(RATE) FROM \"rate.DB\" ORDER BY rowid"}) {
+            Statement st(db(), sql);
             while (st.step()) {
                 for (int i = 0; i < st.columnCount(); ++i) out += st.column(i).toString() + "|";
                 out += "\n";
