@@ -48,14 +48,18 @@ private slots:
 
     void aPressedButtonIsListedAndUndoneFromTheWindow() {
         const int before = pendingOrders();
+        displayChoice(main.get(), 0)->click();
+        QTableView* catalog = main->catalogView();
+        for (int r = 0; r < catalog->model()->rowCount(); ++r)
+            if (catalog->model()->index(r, 0).data().toString() == QStringLiteral("600519")) selectRow(catalog, r);
         QTest::mouseClick(buttonIn(main.get(), "委托记录处理"), Qt::LeftButton);
         gui::OrderWindow& order = windows->orderWindow();
-        QVERIFY(order.isVisible());
-        retype(order.findChild<QLineEdit*>("code"), QStringLiteral("600519"));
+        QVERIFY(QTest::qWaitForWindowExposed(&order));
         retype(order.findChild<QLineEdit*>("price"), QStringLiteral("1500"));
         retype(order.findChild<QLineEdit*>("amt"), QStringLiteral("100"));
         QTest::mouseClick(buttonIn(&order, "买入或做多开仓"), Qt::LeftButton);
-        QCOMPARE(demo->prompter.messages.back(), std::string(ledger::OrderDesk::kBought));
+        QVERIFY2(!demo->prompter.said.empty(), "nothing said");
+        QCOMPARE(demo->prompter.said.back(), std::string(ledger::OrderDesk::kBought));
         QCOMPARE(pendingOrders(), before + 1);
 
         QAction* entry = menuEntry("操作历史和撤销");
@@ -64,6 +68,7 @@ private slots:
         entry->trigger();
         auto* window = qobject_cast<gui::HistoryWindow*>(shownWindow("操作历史和撤销"));
         QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
         QTableWidget* list = window->entries();
         QCOMPARE(list->item(0, 3)->text(), order.windowTitle() + QStringLiteral(" / 买入或做多开仓"));
         QCOMPARE(list->item(0, 2)->text(), QStringLiteral("示范帐户"));

@@ -130,9 +130,11 @@ void Engine::writeJournal() {
     std::map<Alias, std::shared_ptr<Database>> bound;
     for (auto& [alias, b] : bindings_)
         if (!b.db->readOnly() && b.db->capture()) bound[alias] = b.db;
-    std::vector<Database*> parts;
-    for (Database* db : distinctDatabases(bound))
-        if (barrier || !db->capture()->empty()) parts.push_back(db);
+    std::vector<std::pair<Database*, std::vector<TableChanges>>> parts;
+    for (Database* db : distinctDatabases(bound)) {
+        auto changes = db->capture()->take();
+        if (barrier || !changes.empty()) parts.emplace_back(db, std::move(changes));
+    }
     if (parts.empty()) return;
     std::int64_t serial = 0;
     for (Database* db : distinctDatabases(bound)) {
@@ -142,8 +144,8 @@ void Engine::writeJournal() {
     ++serial;
     if (bound.count(Alias::Curr)) journal::setLastIssued(*bound[Alias::Curr], serial);
     const std::int64_t limit = journalLimitMb() * 1024 * 1024;
-    for (Database* db : parts) {
-        journal::writeEntry(*db, serial, label_, barrier, static_cast<int>(parts.size()), db->capture()->take());
+    for (const auto& [db, changes] : parts) {
+        journal::writeEntry(*db, serial, label_, barrier, static_cast<int>(parts.size()), changes);
         journal::prune(*db, limit);
     }
 }

@@ -226,8 +226,11 @@ std::vector<TableChanges> ChangeCapture::take() {
     std::vector<TableChanges> out;
     for (auto& [name, pending] : tables_) {
         TableChanges t{name, {}};
-        for (auto& c : pending.rows)
-            if (!gone(c)) t.rows.push_back(std::move(c));
+        for (auto& c : pending.rows) {
+            // A field rewritten with its own value (1 for 1.0 in a REAL field) changed nothing.
+            const bool unchanged = c.kind == RowChange::Kind::Update && sameRecord(c.before, c.after);
+            if (!gone(c) && !unchanged) t.rows.push_back(std::move(c));
+        }
         if (!t.rows.empty()) out.push_back(std::move(t));
     }
     tables_.clear();

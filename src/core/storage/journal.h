@@ -57,7 +57,6 @@ public:
 
     void start();  // forgets what was collected and collects from now on
     void stop();   // forgets and stops collecting
-    bool empty() const { return tables_.empty(); }
     std::vector<TableChanges> take();  // by table name; leaves the capture empty and running
 
 private:

@@ -87,7 +87,7 @@ void HistoryWindow::refresh() {
     }
     entries_->resizeColumnsToContents();
     undoButton_->setEnabled(!list.empty());
-    if (!list.empty()) entries_->selectRow(0);
+    if (!list.empty()) entries_->setCurrentCell(0, 0);
     showDetails();
 }
 
