@@ -103,7 +103,15 @@ std::vector<Database*> distinctDatabases(const std::map<Alias, std::shared_ptr<D
 }  // namespace
 
 std::int64_t Engine::journalLimitMb() {
-    if (!isBound(Alias::Curr) || !database(Alias::Curr).hasTable(kSettingsTable)) return kDefaultJournalMb;
+    if (!isBound(Alias::Curr)) return kDefaultJournalMb;
+    // Asked at every action: prepared once.
+    Statement& exists = database(Alias::Curr).cached(
+        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+    exists.reset();
+    exists.bind(1, Value(kSettingsTable));
+    const bool found = exists.step();
+    exists.reset();
+    if (!found) return kDefaultJournalMb;
     Statement& st = database(Alias::Curr).cached("SELECT PARA FROM \"parameter.DBF\" WHERE NAME = ?");
     st.reset();
     st.bind(1, Value(kLimitRow));

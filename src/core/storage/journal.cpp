@@ -127,6 +127,34 @@ Record image(sqlite3* db, bool after) {
     return r;
 }
 
+bool sameSqliteValue(sqlite3_value* a, sqlite3_value* b) {
+    const int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
+    const bool numbers = (ta == SQLITE_INTEGER || ta == SQLITE_FLOAT) && (tb == SQLITE_INTEGER || tb == SQLITE_FLOAT);
+    if (numbers) {
+        if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER) return sqlite3_value_int64(a) == sqlite3_value_int64(b);
+        return sqlite3_value_double(a) == sqlite3_value_double(b);
+    }
+    if (ta != tb) return false;
+    if (ta == SQLITE_NULL) return true;
+    const int n = sqlite3_value_bytes(a);
+    if (n != sqlite3_value_bytes(b)) return false;
+    const void* pa = ta == SQLITE_BLOB ? sqlite3_value_blob(a) : static_cast<const void*>(sqlite3_value_text(a));
+    const void* pb = ta == SQLITE_BLOB ? sqlite3_value_blob(b) : static_cast<const void*>(sqlite3_value_text(b));
+    return n == 0 || std::memcmp(pa, pb, static_cast<std::size_t>(n)) == 0;
+}
+
+// An UPDATE that rewrote a row with its own values (whole-table SQL does) is not worth a copy.
+bool rowUnchanged(sqlite3* db) {
+    const int n = sqlite3_preupdate_count(db);
+    for (int i = 0; i < n; ++i) {
+        sqlite3_value *before = nullptr, *after = nullptr;
+        if (sqlite3_preupdate_old(db, i, &before) != SQLITE_OK || sqlite3_preupdate_new(db, i, &after) != SQLITE_OK)
+            return false;
+        if (!before || !after || !sameSqliteValue(before, after)) return false;
+    }
+    return true;
+}
+
 // A change cancelled within the action (a row inserted and deleted again).
 bool gone(const RowChange& c) { return c.before.empty() && c.after.empty(); }
 
@@ -135,10 +163,6 @@ bool sameRecord(const Record& a, const Record& b) {
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i].compare(b[i]) != 0) return false;
     return true;
-}
-
-void exec(Database& db, const char* sql) {
-    if (sqlite3_exec(db.handle(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) db.fail("操作历史");
 }
 
 std::string columnNames(Database& db, const std::string& table) {
@@ -263,6 +287,7 @@ void ChangeCapture::record(sqlite3* db, int op, const char* table, std::int64_t 
         recordRemoval(p, oldKey, image(db, false));
         recordArrival(p, newKey, image(db, true));
     } else {
+        if (rowUnchanged(db)) return;
         Record after = image(db, true);
         auto it = p.byRowid.find(oldKey);
         if (it != p.byRowid.end() && !gone(p.rows[it->second])) {
@@ -307,14 +332,24 @@ void ChangeCapture::recordArrival(Pending& p, std::int64_t rowid, Record after) 
 namespace journal {
 
 void ensureTables(Database& db) {
-    exec(db,
-         "CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
-         "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
-         "bytes INTEGER NOT NULL);"
-         "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
-         "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL);"
-         "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial);"
-         "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL);");
+    // Kept prepared: when the tables exist (every action but the first) each is a no-op.
+    for (const char* sql :
+         {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
+          "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
+          "bytes INTEGER NOT NULL)",
+          "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
+          "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
+          "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
+          // The last serial handed out and the bytes the journal holds, so that neither is counted
+          // over the whole journal at every action.
+          "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL, bytes INTEGER NOT NULL)",
+          "INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), coalesce(sum(bytes), 0) "
+          "FROM varneth_journal WHERE NOT EXISTS (SELECT 1 FROM varneth_serial)"}) {
+        Statement& st = db.cached(sql);
+        st.reset();
+        st.step();
+        st.reset();
+    }
 }
 
 std::int64_t newestSerial(Database& db) {
@@ -326,7 +361,7 @@ std::int64_t newestSerial(Database& db) {
 }
 
 std::int64_t lastIssued(Database& db) {
-    Statement& st = db.cached("SELECT max(last) FROM varneth_serial");
+    Statement& st = db.cached("SELECT last FROM varneth_serial");
     st.reset();
     const std::int64_t serial = st.step() ? st.column(0).toInt() : 0;
     st.reset();
@@ -334,14 +369,24 @@ std::int64_t lastIssued(Database& db) {
 }
 
 void setLastIssued(Database& db, std::int64_t serial) {
-    for (const char* sql : {"DELETE FROM varneth_serial", "INSERT INTO varneth_serial (last) VALUES (?)"}) {
-        Statement& st = db.cached(sql);
-        st.reset();
-        if (st.parameterCount() > 0) st.bind(1, Value(serial));
-        st.step();
-        st.reset();
-    }
+    Statement& st = db.cached("UPDATE varneth_serial SET last = ?");
+    st.reset();
+    st.bind(1, Value(serial));
+    st.step();
+    st.reset();
 }
+
+namespace {
+
+void addBytes(Database& db, std::int64_t bytes) {
+    Statement& st = db.cached("UPDATE varneth_serial SET bytes = bytes + ?");
+    st.reset();
+    st.bind(1, Value(bytes));
+    st.step();
+    st.reset();
+}
+
+}  // namespace
 
 void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
                 const std::vector<TableChanges>& changes) {
@@ -373,10 +418,11 @@ void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bo
     entry.bind(7, Value(bytes));
     entry.step();
     entry.reset();
+    addBytes(db, bytes);
 }
 
 void prune(Database& db, std::int64_t bytes) {
-    Statement& total = db.cached("SELECT coalesce(sum(bytes), 0) FROM varneth_journal");
+    Statement& total = db.cached("SELECT bytes FROM varneth_serial");
     total.reset();
     std::int64_t held = total.step() ? total.column(0).toInt() : 0;
     total.reset();
@@ -386,10 +432,10 @@ void prune(Database& db, std::int64_t bytes) {
     std::vector<std::pair<std::int64_t, std::int64_t>> entries;
     while (oldest.step()) entries.emplace_back(oldest.column(0).toInt(), oldest.column(1).toInt());
     oldest.reset();
-    std::int64_t upTo = 0;
-    while (entries.size() > 1 && held > bytes) {
+    std::int64_t upTo = 0, dropped = 0;
+    while (entries.size() > 1 && held - dropped > bytes) {
         upTo = entries.back().first;
-        held -= entries.back().second;
+        dropped += entries.back().second;
         entries.pop_back();
     }
     for (const char* sql : {"DELETE FROM varneth_changes WHERE serial <= ?", "DELETE FROM varneth_journal WHERE serial <= ?"}) {
@@ -399,6 +445,7 @@ void prune(Database& db, std::int64_t bytes) {
         drop.step();
         drop.reset();
     }
+    addBytes(db, -dropped);
 }
 
 }  // namespace journal
