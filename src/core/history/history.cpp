@@ -16,15 +16,7 @@ using storage::Record;
 using storage::RowChange;
 using storage::Statement;
 using storage::Value;
-
-std::string quoteIdent(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out + "\"";
-}
+using storage::quoteIdent;
 
 std::vector<std::string> splitColumns(const std::string& text) {
     std::vector<std::string> out;

@@ -16,15 +16,6 @@ namespace varneth::storage {
 
 namespace {
 
-std::string quoteIdent(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out + "\"";
-}
-
 const char* sqlType(FieldType t) {
     switch (t) {
     case FieldType::Number: return "REAL";

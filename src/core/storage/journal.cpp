@@ -352,21 +352,21 @@ void ensureTables(Database& db) {
     }
 }
 
-std::int64_t newestSerial(Database& db) {
-    Statement& st = db.cached("SELECT max(serial) FROM varneth_journal");
+namespace {
+
+std::int64_t number(Database& db, const char* sql) {
+    Statement& st = db.cached(sql);
     st.reset();
-    const std::int64_t serial = st.step() ? st.column(0).toInt() : 0;
+    const std::int64_t n = st.step() ? st.column(0).toInt() : 0;
     st.reset();
-    return serial;
+    return n;
 }
 
-std::int64_t lastIssued(Database& db) {
-    Statement& st = db.cached("SELECT last FROM varneth_serial");
-    st.reset();
-    const std::int64_t serial = st.step() ? st.column(0).toInt() : 0;
-    st.reset();
-    return serial;
-}
+}  // namespace
+
+std::int64_t newestSerial(Database& db) { return number(db, "SELECT max(serial) FROM varneth_journal"); }
+
+std::int64_t lastIssued(Database& db) { return number(db, "SELECT last FROM varneth_serial"); }
 
 void setLastIssued(Database& db, std::int64_t serial) {
     Statement& st = db.cached("UPDATE varneth_serial SET last = ?");
@@ -422,10 +422,7 @@ void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bo
 }
 
 void prune(Database& db, std::int64_t bytes) {
-    Statement& total = db.cached("SELECT bytes FROM varneth_serial");
-    total.reset();
-    std::int64_t held = total.step() ? total.column(0).toInt() : 0;
-    total.reset();
+    const std::int64_t held = number(db, "SELECT bytes FROM varneth_serial");
     if (held <= bytes) return;
     Statement& oldest = db.cached("SELECT serial, bytes FROM varneth_journal ORDER BY serial DESC");
     oldest.reset();
