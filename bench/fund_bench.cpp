@@ -132,4 +132,13 @@ void BM_DailyButton(benchmark::State& state) {
 }
 BENCHMARK(BM_DailyButton)->Unit(benchmark::kMillisecond);
 
+// The same press with the journal off: what the journal costs the daily button.
+void BM_DailyButtonWithoutJournal(benchmark::State& state) {
+    Ledger& l = Ledger::get();
+    l.engine().setJournalling(false);
+    BM_DailyButton(state);
+    l.engine().setJournalling(true);
+}
+BENCHMARK(BM_DailyButtonWithoutJournal)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -43,6 +43,7 @@ struct Invocation {
     const Command* command = nullptr;
     std::map<std::string, std::string> options;  // command options by name without "--"; flags map to ""
     std::vector<std::string> args;
+    std::string commandText;  // the whole line, passwords hidden, as the journal names the action
 };
 
 // What a command runs with. `session` is set for every command that runs logged in.
@@ -98,6 +99,7 @@ std::vector<Command> statsCommands();        // stats
 std::vector<Command> pricesCommands();       // prices
 std::vector<Command> optimiserCommands();    // groups, optimise, simulate
 std::vector<Command> settingsCommands();     // settings, margin, exchange
+std::vector<Command> historyCommands();      // history, undo
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 

@@ -26,6 +26,13 @@ fs::path programDirectory(const fs::path& given) {
     return dir;
 }
 
+// The journal names an action by who ran which command line when.
+void nameActions(storage::Engine& engine, port::Clock& clock, std::string account, std::string commandText) {
+    engine.setLabeller([&clock, account = std::move(account), commandText = std::move(commandText)] {
+        return storage::JournalLabel{clock.now().iso(), account, commandText};
+    });
+}
+
 int runLoggedIn(const Invocation& call, storage::Engine& engine, port::Prompter& prompter,
                 port::Clock& clock, std::ostream& out, const fs::path& exeDir) {
     app::Login login(engine, programDirectory(call.global.dir), prompter, clock);
@@ -34,11 +41,30 @@ int runLoggedIn(const Invocation& call, storage::Engine& engine, port::Prompter&
     std::string name = call.global.account ? *call.global.account : login.lastPicked();
     auto session = login.enter(name, call.global.password.value_or(""));
     if (!session) return 1;
+    nameActions(engine, clock, session->accountName(), call.commandText);
     Context ctx{call, engine, session.get(), prompter, clock, out, exeDir};
     if (call.command->access == Command::Access::Files) return call.command->run(ctx);
     storage::Action action(engine, call.command->access == Command::Access::Read ? storage::Action::Mode::Read
                                                                                  : storage::Action::Mode::Write);
     return call.command->run(ctx);
+}
+
+// The command line as the journal keeps it: password values never leave the prompt.
+std::string commandLineText(const std::vector<std::string>& argv) {
+    static const std::vector<std::string> secret{"--password", "--new-password", "--its-password", "--old", "--new"};
+    std::string text = "varneth-cli";
+    bool hideNext = false;
+    for (const auto& a : argv) {
+        std::string shown = hideNext ? "***" : a;
+        hideNext = false;
+        for (const auto& s : secret) {
+            if (a == s) hideNext = true;
+            else if (a.starts_with(s + "=")) shown = s + "=***";
+        }
+        if (shown.empty() || shown.find_first_of(" \t") != std::string::npos) shown = "\"" + shown + "\"";
+        text += " " + shown;
+    }
+    return text;
 }
 
 // Names the first option or argument that is not UTF-8 text (the tables hold only UTF-8); "" when
@@ -82,6 +108,8 @@ int run(const std::vector<std::string>& argv, const fs::path& exeDir, std::ostre
         }
     }
     storage::Engine engine;
+    call.commandText = commandLineText(argv);
+    nameActions(engine, *clock, call.global.account.value_or(""), call.commandText);
     try {
         int status;
         if (call.command->needsLogin) {

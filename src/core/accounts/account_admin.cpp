@@ -135,6 +135,7 @@ AccountAdmin::Added AccountAdmin::add(const std::string& nameBox, const std::str
         z.setValue("Subdir", subdir);
         z.setValue("Now", false);
         z.post();
+        engine_.markBarrier();
     } catch (const std::exception& e) {
         if (z.state() != Cursor::State::Browse) z.cancel();
         fs::remove_all(building, ec);
@@ -173,6 +174,7 @@ AccountAdmin::Deleted AccountAdmin::remove(const std::string& name, const std::s
         // A Subdir that is not one plain name may point anywhere: its row goes, no file is touched.
         keepTables = !subdirProblem(subdir).empty() || directoryInUse(name, dir);
         z.remove();
+        engine_.markBarrier();
     }
     // The row goes first: a failure on the way leaves no account without tables.
     if (!keepTables) removeTables(dir);

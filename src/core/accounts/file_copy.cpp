@@ -2,7 +2,9 @@
 
 #include "accounts/account_admin.h"
 #include "accounts/database_copy.h"
+#include "port/clock.h"
 #include "storage/database.h"
+#include "storage/engine.h"
 
 namespace varneth::accounts {
 
@@ -118,6 +120,16 @@ void FileCopy::toBackup(const Choice& choice, const fs::path& shared, const fs::
     }
 }
 
+// Undo never reaches back across tables a restore replaced: the restored database says so.
+void FileCopy::markRestored(const fs::path& dir, storage::Alias alias) const {
+    storage::Engine engine;
+    engine.bind(alias, dir);
+    const port::SystemClock clock;
+    engine.setLabeller([&] { return storage::JournalLabel{clock.now().iso(), accountName_, kRestored}; });
+    storage::Action action(engine);
+    engine.markBarrier();
+}
+
 bool FileCopy::fromBackup(const Choice& choice, const fs::path& shared, const fs::path& account) {
     if (!prompter_.ask("这将覆盖硬盘中" + accountName_ + "的文件，继续吗?")) return false;
     std::error_code ec;
@@ -131,10 +143,14 @@ bool FileCopy::fromBackup(const Choice& choice, const fs::path& shared, const fs
     }
     // Both backups are checked before either is restored.
     if (!restorable(choice, shared, account)) return false;
-    if (choice.sharedFiles) restoreDatabase(databaseIn(shared), databaseIn(programDir_));
+    if (choice.sharedFiles) {
+        restoreDatabase(databaseIn(shared), databaseIn(programDir_));
+        markRestored(programDir_, storage::Alias::Curr);
+    }
     if (choice.accountFiles) {
         fs::create_directories(accountDir_);
         restoreDatabase(databaseIn(account), databaseIn(accountDir_));
+        markRestored(accountDir_, storage::Alias::Kvt);
         copyOtherFiles(account, accountDir_);
     }
     return true;

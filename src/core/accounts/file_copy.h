@@ -4,6 +4,7 @@
 #include <string>
 
 #include "port/prompter.h"
+#include "storage/schema.h"
 
 namespace varneth::accounts {
 
@@ -20,6 +21,7 @@ public:
     static constexpr const char* kDone = "复制结束，自动退出系统。";
     static constexpr const char* kSharedNeedsMyAccount = "进我的帐户方可拷贝公用文件。";
     static constexpr const char* kNoBackupFolder = "请先选择备份文件夹。";
+    static constexpr const char* kRestored = "从备份恢复";
     static constexpr const char* kOverlapsProgramDir =
         "备份文件夹与程序目录重叠（一个在另一个之中），请另选一个备份文件夹：";
 
@@ -48,6 +50,7 @@ private:
                   const std::filesystem::path& account);
     bool fromBackup(const Choice& choice, const std::filesystem::path& shared,
                     const std::filesystem::path& account);
+    void markRestored(const std::filesystem::path& dir, storage::Alias alias) const;
 
     std::filesystem::path programDir_;
     std::string accountName_;

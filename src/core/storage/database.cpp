@@ -16,15 +16,6 @@ namespace varneth::storage {
 
 namespace {
 
-std::string quoteIdent(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out + "\"";
-}
-
 const char* sqlType(FieldType t) {
     switch (t) {
     case FieldType::Number: return "REAL";
@@ -193,10 +184,12 @@ Database::Database(const std::filesystem::path& path, Engine* engine) : path_(pa
         throw CannotOpen(cannotOpen + reason(code));
     }
     dataVersion_ = dataVersion();
+    if (!readOnly_ && engine_) capture_ = std::make_unique<ChangeCapture>(db_);
 }
 
 Database::~Database() {
     if (inTransaction_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    capture_.reset();
     statements_.clear();
     sqlite3_close(db_);
 }
@@ -272,7 +265,10 @@ std::vector<std::string> Database::tableNames() const {
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'", -1,
                        &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        if (!isJournalTable(name)) names.push_back(std::move(name));
+    }
     sqlite3_finalize(st);
     std::sort(names.begin(), names.end());
     return names;
@@ -337,6 +333,7 @@ void Database::beginAction(bool write) {
     waitNotified_ = false;
     if (rc != SQLITE_OK) fail("无法开始事务");
     inTransaction_ = true;
+    if (capture_ && write) capture_->start();
     try {
         refreshIfChangedElsewhere();
     } catch (...) {
@@ -366,6 +363,7 @@ void Database::commit() {
     if (!inTransaction_) return;
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
         inTransaction_ = false;
+        if (capture_) capture_->stop();
         return;
     }
     const int code = sqlite3_extended_errcode(db_);
@@ -377,6 +375,7 @@ void Database::commit() {
 void Database::rollback() {
     if (!inTransaction_) return;
     inTransaction_ = false;
+    if (capture_) capture_->stop();
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     reloadAll();
     releaseAfterFailure();

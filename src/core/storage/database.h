@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/journal.h"
 #include "storage/schema.h"
 #include "storage/value.h"
 
@@ -65,7 +66,7 @@ public:
     void registerDefinition(TableDef def);  // for tables outside the product's schema (tests)
 
     bool hasTable(std::string_view table) const;
-    std::vector<std::string> tableNames() const;  // as stored, sorted
+    std::vector<std::string> tableNames() const;  // as stored, sorted; without the journal
     void createTable(const TableDef& def);  // no-op when it exists
     void createTables(Alias alias);  // every product table of that alias
 
@@ -91,8 +92,12 @@ public:
     // only, damaged) abandon the running action, so that nothing of it is half written.
     [[noreturn]] void fail(std::string_view what);
 
-private:
+    // The rows changed by the running action; null for a database the program cannot write.
+    ChangeCapture* capture() { return capture_.get(); }
+    // Re-reads every loaded table (after an undo wrote behind the tables' back).
     void reloadAll();
+
+private:
     void refreshIfChangedElsewhere();
     std::int64_t dataVersion();
     void releaseAfterFailure();
@@ -111,6 +116,7 @@ private:
     std::vector<TableDef> localDefs_;
     std::map<std::string, std::weak_ptr<Table>> tables_;  // by lower-case name
     std::map<std::string, std::unique_ptr<Statement>> statements_;
+    std::unique_ptr<ChangeCapture> capture_;
 };
 
 }  // namespace varneth::storage

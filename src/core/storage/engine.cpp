@@ -1,8 +1,15 @@
 #include "storage/engine.h"
 
+#include <algorithm>
 #include <exception>
+#include <optional>
+#include <utility>
 
+#include "storage/cursor.h"
 #include "storage/error.h"
+#include "storage/journal.h"
+#include "text/gbk.h"
+#include "text/numbers.h"
 
 namespace varneth::storage {
 
@@ -81,12 +88,84 @@ void Engine::rollbackAll() {
     for (auto& [alias, b] : bindings_) b.db->rollback();
 }
 
+namespace {
+
+constexpr const char* kSettingsTable = "parameter.DBF";
+constexpr const char* kLimitRow = "histmb";
+
+std::vector<Database*> distinctDatabases(const std::map<Alias, std::shared_ptr<Database>>& dbs) {
+    std::vector<Database*> out;
+    for (const auto& [alias, db] : dbs)
+        if (std::find(out.begin(), out.end(), db.get()) == out.end()) out.push_back(db.get());
+    return out;
+}
+
+}  // namespace
+
+std::int64_t Engine::journalLimitMb() {
+    if (!isBound(Alias::Curr)) return kDefaultJournalMb;
+    // Asked at every action: prepared once.
+    Statement& exists = database(Alias::Curr).cached(
+        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+    exists.reset();
+    exists.bind(1, Value(kSettingsTable));
+    const bool found = exists.step();
+    exists.reset();
+    if (!found) return kDefaultJournalMb;
+    Statement& st = database(Alias::Curr).cached("SELECT PARA FROM \"parameter.DBF\" WHERE NAME = ?");
+    st.reset();
+    st.bind(1, Value(kLimitRow));
+    std::optional<std::int64_t> mb;
+    if (st.step()) mb = text::parseInteger(text::trim(st.column(0).toString()));
+    st.reset();
+    return mb && *mb > 0 ? *mb : kDefaultJournalMb;
+}
+
+void Engine::setJournalLimitMb(std::int64_t mb) {
+    if (mb <= 0) throw Error("操作历史的大小限制必须是正整数（MB）。");
+    Cursor settings(database(Alias::Curr), kSettingsTable);
+    if (!settings.locate("NAME", {Value(kLimitRow)})) {
+        settings.append();
+        settings.setValue("NAME", kLimitRow);
+    }
+    settings.setValue("PARA", std::to_string(mb));
+    settings.post();
+}
+
+void Engine::writeJournal() {
+    const bool barrier = std::exchange(barrier_, false);
+    if (!journalling_ || !writing_) return;
+    std::map<Alias, std::shared_ptr<Database>> bound;
+    for (auto& [alias, b] : bindings_)
+        if (!b.db->readOnly() && b.db->capture()) bound[alias] = b.db;
+    std::vector<std::pair<Database*, std::vector<TableChanges>>> parts;
+    for (Database* db : distinctDatabases(bound)) {
+        auto changes = db->capture()->take();
+        if (barrier || !changes.empty()) parts.emplace_back(db, std::move(changes));
+    }
+    if (parts.empty()) return;
+    std::int64_t serial = 0;
+    for (Database* db : distinctDatabases(bound)) {
+        journal::ensureTables(*db);
+        serial = std::max({serial, journal::newestSerial(*db), journal::lastIssued(*db)});
+    }
+    ++serial;
+    if (bound.count(Alias::Curr)) journal::setLastIssued(*bound[Alias::Curr], serial);
+    const std::int64_t limit = journalLimitMb() * 1024 * 1024;
+    for (const auto& [db, changes] : parts) {
+        journal::writeEntry(*db, serial, label_, barrier, static_cast<int>(parts.size()), changes);
+        journal::prune(*db, limit);
+    }
+}
+
 Action::Action(Engine& engine, Mode mode) : engine_(engine) {
     if (engine_.depth_ > 0) {
         ++engine_.depth_;
         return;
     }
     engine_.abandoned_ = false;
+    engine_.barrier_ = false;
+    if (mode == Mode::Write) engine_.label_ = engine_.labeller_ ? engine_.labeller_() : JournalLabel{};
     engine_.writing_ = mode == Mode::Write;
     engine_.depth_ = 1;
     try {
@@ -103,6 +182,15 @@ Action::~Action() noexcept(false) {
     if (--engine_.depth_ > 0) return;
     const bool unwinding = std::uncaught_exceptions() > 0;
     try {
+        if (!engine_.abandoned_) {
+            try {
+                engine_.writeJournal();
+            } catch (const Error&) {
+                // An action without its entry could not be undone: neither is kept.
+                engine_.rollbackAll();
+                throw;
+            }
+        }
         if (engine_.abandoned_)
             engine_.rollbackAll();
         else

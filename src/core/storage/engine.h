@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "storage/database.h"
+#include "storage/journal.h"
 #include "storage/schema.h"
 
 namespace varneth::storage {
@@ -48,11 +49,26 @@ public:
         if (waitNotifier_) waitNotifier_(waiting);
     }
 
+    // The journal: every outermost writing action that changed something leaves one entry in each
+    // database it changed, in the same transaction, all under one serial. The labeller names the
+    // action when it begins (who, when, which button or command).
+    void setLabeller(std::function<JournalLabel()> labeller) { labeller_ = std::move(labeller); }
+    void setJournalling(bool on) { journalling_ = on; }
+    bool journalling() const { return journalling_; }
+    // Makes the running action leave an entry in every database that undo never reaches past
+    // (the tables were replaced or accounts came or went).
+    void markBarrier() { barrier_ = true; }
+    // The journal's size limit per database, in megabytes, from the program directory's settings.
+    static constexpr std::int64_t kDefaultJournalMb = 64;
+    std::int64_t journalLimitMb();
+    void setJournalLimitMb(std::int64_t mb);  // inside an action
+
 private:
     friend class Action;
     void beginAll();
     void commitAll();
     void rollbackAll();
+    void writeJournal();
 
     struct Binding {
         std::filesystem::path directory;
@@ -64,6 +80,10 @@ private:
     bool writing_ = true;
     std::chrono::milliseconds busyTimeout_{30000};
     std::function<void(bool)> waitNotifier_;
+    std::function<JournalLabel()> labeller_;
+    JournalLabel label_;
+    bool journalling_ = true;
+    bool barrier_ = false;
 };
 
 // The scope of one user action: one transaction per database, begun when the outermost scope

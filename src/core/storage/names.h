@@ -17,6 +17,16 @@ inline bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A table or field name as an SQL identifier.
+inline std::string quoteIdent(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    return out + "\"";
+}
+
 inline std::string lowerName(std::string_view s) {
     std::string out(s);
     for (char& c : out)

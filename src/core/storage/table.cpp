@@ -6,6 +6,7 @@
 
 #include "storage/database.h"
 #include "storage/error.h"
+#include "storage/names.h"
 #include "text/dates.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
@@ -13,15 +14,6 @@
 namespace varneth::storage {
 
 namespace {
-
-std::string quoteIdent(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out + "\"";
-}
 
 [[noreturn]] void badValue(const FieldDef& f, const Value& v, const char* what) {
     throw Error("'" + v.toString() + "'不是有效的" + what + "（" + f.name + "）");

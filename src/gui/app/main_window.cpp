@@ -119,6 +119,7 @@ void MainWindow::buildMenus() {
     entry(system, "拷贝文件", QKeySequence(Qt::CTRL | Qt::Key_C), routeTo(Route::CopyFiles));
     entry(system, "用写字板编辑业绩报告", QKeySequence(Qt::CTRL | Qt::Key_E),
           [this] { app::editReportInWordPad(*launcher_, session_.prompter(), session_.accountDir()); });
+    entry(system, "操作历史和撤销", QKeySequence(Qt::CTRL | Qt::Key_Z), routeTo(Route::History));
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral(" 设置和更新 "));
     entry(settings, "设置证券类型和代码等", QKeySequence(Qt::Key_F5), routeTo(Route::Settings));

@@ -54,6 +54,7 @@ public:
         HoldingsEditor,
         StartLinkedProgram,
         Optimiser,
+        History,
         Count
     };
     void setRoute(Route route, std::function<void()> open) {

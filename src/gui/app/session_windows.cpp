@@ -3,6 +3,7 @@
 #include "accounts/linked_program_window.h"
 #include "app/main_window.h"
 #include "fund/fund_window.h"
+#include "history/history_window.h"
 #include "ledger/capital_transfer_window.h"
 #include "ledger/corporate_actions_window.h"
 #include "ledger/holdings_editor_window.h"
@@ -15,6 +16,7 @@
 #include "reference/settings_window.h"
 #include "stats/performance_window.h"
 #include "stats/portfolio_window.h"
+#include "ui/action_namer.h"
 #include "ui/wait_cursor.h"
 
 namespace varneth::gui {
@@ -32,6 +34,7 @@ void bringUp(QWidget& window) {
 SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
     : session_(session),
       main_(main),
+      namer_(std::make_unique<ui::ActionNamer>()),
       editor_(std::make_unique<HoldingsEditorWindow>(session)),
       order_(std::make_unique<OrderWindow>(session, main.views())),
       fundWindow_(std::make_unique<FundWindow>(session.fund(), session.prompter(), session.programDir())),
@@ -39,6 +42,9 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
     connect(editor_.get(), &HoldingsEditorWindow::closed, this, [this] { main_.views().up_open(); });
     connect(editor_.get(), &HoldingsEditorWindow::newCashAccountRequested, this,
             &SessionWindows::openNewCashAccount);
+    session_.engine().setLabeller([this] {
+        return storage::JournalLabel{session_.clock().now().iso(), session_.accountName(), namer_->lastName()};
+    });
     connect(fundWindow_.get(), &FundWindow::performanceRequested, this, &SessionWindows::openPerformance);
     connect(fundWindow_.get(), &FundWindow::transferRequested, this, &SessionWindows::openCapitalTransfer);
     connect(editor_.get(), &HoldingsEditorWindow::pricesRequested, this,
@@ -47,6 +53,8 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
 }
 
 SessionWindows::~SessionWindows() {
+    session_.engine().setLabeller(nullptr);
+    history_.reset();
     hiddenGame_.reset();
     optimiser_.reset();
     delete newCashAccount_.data();
@@ -60,6 +68,7 @@ void SessionWindows::routeMainWindow() {
     main_.setOrderWindowOpener([this](const ledger::DetailRow& row) { order_->openOn(row); });
     main_.setRoute(Route::HoldingsEditor, [this] { openHoldingsEditor(); });
     main_.setRoute(Route::Fund, [this] { openFund(); });
+    main_.setRoute(Route::History, [this] { openHistory(); });
     main_.setRoute(Route::FundManagement, [this] {
         openFund();
         fundWindow_->management();
@@ -96,6 +105,26 @@ void SessionWindows::openNewCashAccount() {
 void SessionWindows::openFund() {
     session_.fund().table().last();
     bringUp(*fundWindow_);
+}
+
+void SessionWindows::openHistory() {
+    if (!history_) {
+        history_ = std::make_unique<HistoryWindow>(session_);
+        connect(history_.get(), &HistoryWindow::undone, this, &SessionWindows::reopenAfterUndo);
+    }
+    bringUp(*history_);
+}
+
+// The tables were re-read; the views and the windows that show what they computed from them are
+// opened again. The holdings editor shows its tables as they stand: reopening it would value the
+// book anew and so redo what was just undone.
+void SessionWindows::reopenAfterUndo() {
+    main_.views().reopen();
+    for (QWidget* window : {static_cast<QWidget*>(order_.get()), static_cast<QWidget*>(fundWindow_.get())}) {
+        if (!window->isVisible()) continue;
+        window->hide();
+        window->show();
+    }
 }
 
 // The price tool button: today's fund price, the price list from the general table, the list's

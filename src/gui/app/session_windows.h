@@ -7,12 +7,17 @@
 #include "app/session.h"
 #include "ledger/capital_transfer.h"
 
+namespace varneth::ui {
+class ActionNamer;
+}
+
 namespace varneth::gui {
 
 class CapitalTransferWindow;
 class CorporateActionsWindow;
 class FundWindow;
 class GameWindow;
+class HistoryWindow;
 class HoldingsEditorWindow;
 class LinkedProgramWindow;
 class MainWindow;
@@ -56,9 +61,12 @@ private:
     void openPriceWindow();
     void openOptimiser();
     void openExchangeQuotes();
+    void openHistory();
+    void reopenAfterUndo();
 
     app::Session& session_;
     MainWindow& main_;
+    std::unique_ptr<ui::ActionNamer> namer_;  // names the journal's entries by what was pressed
     std::unique_ptr<HoldingsEditorWindow> editor_;
     std::unique_ptr<OrderWindow> order_;
     std::unique_ptr<FundWindow> fundWindow_;
@@ -77,6 +85,7 @@ private:
     std::unique_ptr<GameWindow> hiddenGame_;
     std::unique_ptr<SettingsWindow> settings_;
     QPointer<ExchangeQuotesWindow> exchange_;  // a fresh one for each use
+    std::unique_ptr<HistoryWindow> history_;  // made once, its list read afresh when shown
 };
 
 }  // namespace varneth::gui

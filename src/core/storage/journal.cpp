@@ -1,0 +1,450 @@
+#define SQLITE_ENABLE_PREUPDATE_HOOK
+#include "storage/journal.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "storage/database.h"
+#include "storage/error.h"
+#include "storage/names.h"
+
+namespace varneth::storage {
+
+namespace {
+
+constexpr const char* kDamaged = "操作历史已损坏，不能读取。";
+
+void putVarint(std::string& out, std::uint64_t v) {
+    while (v >= 0x80) {
+        out += static_cast<char>((v & 0x7f) | 0x80);
+        v >>= 7;
+    }
+    out += static_cast<char>(v);
+}
+
+void putSigned(std::string& out, std::int64_t v) {
+    putVarint(out, (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63));
+}
+
+void putValue(std::string& out, const Value& v) {
+    if (v.isNull()) {
+        out += '\0';
+    } else if (v.isInteger()) {
+        out += '\1';
+        putSigned(out, v.toInt());
+    } else if (v.isReal()) {
+        out += '\2';
+        const double d = v.toDouble();
+        char bytes[sizeof d];
+        std::memcpy(bytes, &d, sizeof d);
+        out.append(bytes, sizeof d);
+    } else {
+        out += '\3';
+        putVarint(out, v.text().size());
+        out += v.text();
+    }
+}
+
+void putRecord(std::string& out, const Record& r) {
+    for (const auto& v : r) putValue(out, v);
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view in) : in_(in) {}
+    bool done() const { return pos_ == in_.size(); }
+    char byte() {
+        if (pos_ >= in_.size()) throw Error(kDamaged);
+        return in_[pos_++];
+    }
+    std::uint64_t varint() {
+        std::uint64_t v = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            const auto b = static_cast<unsigned char>(byte());
+            v |= static_cast<std::uint64_t>(b & 0x7f) << shift;
+            if (!(b & 0x80)) return v;
+        }
+        throw Error(kDamaged);
+    }
+    std::int64_t signedVarint() {
+        const std::uint64_t z = varint();
+        return static_cast<std::int64_t>((z >> 1) ^ (~(z & 1) + 1));
+    }
+    Value value() {
+        switch (byte()) {
+        case '\0': return Value();
+        case '\1': return Value(signedVarint());
+        case '\2': {
+            double d;
+            std::memcpy(&d, take(sizeof d).data(), sizeof d);
+            return Value(d);
+        }
+        case '\3': return Value(std::string(take(varint())));
+        default: throw Error(kDamaged);
+        }
+    }
+    Record record(std::size_t n) {
+        Record r;
+        r.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) r.push_back(value());
+        return r;
+    }
+
+private:
+    std::string_view take(std::uint64_t n) {
+        if (n > in_.size() - pos_) throw Error(kDamaged);
+        auto s = in_.substr(pos_, n);
+        pos_ += n;
+        return s;
+    }
+    std::string_view in_;
+    std::size_t pos_ = 0;
+};
+
+Value fromSqlite(sqlite3_value* v) {
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return Value(static_cast<std::int64_t>(sqlite3_value_int64(v)));
+    case SQLITE_FLOAT: return Value(sqlite3_value_double(v));
+    case SQLITE_NULL: return Value();
+    default: {
+        auto p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        return Value(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v))));
+    }
+    }
+}
+
+Record image(sqlite3* db, bool after) {
+    const int n = sqlite3_preupdate_count(db);
+    Record r;
+    r.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        sqlite3_value* v = nullptr;
+        if ((after ? sqlite3_preupdate_new(db, i, &v) : sqlite3_preupdate_old(db, i, &v)) != SQLITE_OK) v = nullptr;
+        r.push_back(v ? fromSqlite(v) : Value());
+    }
+    return r;
+}
+
+bool sameSqliteValue(sqlite3_value* a, sqlite3_value* b) {
+    const int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
+    const bool numbers = (ta == SQLITE_INTEGER || ta == SQLITE_FLOAT) && (tb == SQLITE_INTEGER || tb == SQLITE_FLOAT);
+    if (numbers) {
+        if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER) return sqlite3_value_int64(a) == sqlite3_value_int64(b);
+        return sqlite3_value_double(a) == sqlite3_value_double(b);
+    }
+    if (ta != tb) return false;
+    if (ta == SQLITE_NULL) return true;
+    const int n = sqlite3_value_bytes(a);
+    if (n != sqlite3_value_bytes(b)) return false;
+    const void* pa = ta == SQLITE_BLOB ? sqlite3_value_blob(a) : static_cast<const void*>(sqlite3_value_text(a));
+    const void* pb = ta == SQLITE_BLOB ? sqlite3_value_blob(b) : static_cast<const void*>(sqlite3_value_text(b));
+    return n == 0 || std::memcmp(pa, pb, static_cast<std::size_t>(n)) == 0;
+}
+
+// An UPDATE that rewrote a row with its own values (whole-table SQL does) is not worth a copy.
+bool rowUnchanged(sqlite3* db) {
+    const int n = sqlite3_preupdate_count(db);
+    for (int i = 0; i < n; ++i) {
+        sqlite3_value *before = nullptr, *after = nullptr;
+        if (sqlite3_preupdate_old(db, i, &before) != SQLITE_OK || sqlite3_preupdate_new(db, i, &after) != SQLITE_OK)
+            return false;
+        if (!before || !after || !sameSqliteValue(before, after)) return false;
+    }
+    return true;
+}
+
+// A change cancelled within the action (a row inserted and deleted again).
+bool gone(const RowChange& c) { return c.before.empty() && c.after.empty(); }
+
+bool sameRecord(const Record& a, const Record& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].compare(b[i]) != 0) return false;
+    return true;
+}
+
+std::string columnNames(Database& db, const std::string& table) {
+    Statement& st = db.cached("SELECT name FROM pragma_table_info(?) ORDER BY cid");
+    st.reset();
+    st.bind(1, Value(table));
+    std::string names;
+    for (bool first = true; st.step(); first = false) names += (first ? "" : "\t") + st.column(0).toString();
+    st.reset();
+    return names;
+}
+
+}  // namespace
+
+bool isJournalTable(std::string_view name) {
+    return sameName(name, kJournalTable) || sameName(name, kChangesTable) || sameName(name, kSerialTable);
+}
+
+std::string encodeChanges(const std::vector<RowChange>& rows) {
+    std::string out;
+    for (const auto& c : rows) {
+        out += static_cast<char>(c.kind);
+        putSigned(out, c.rowid);
+        if (c.kind == RowChange::Kind::Delete) {
+            putRecord(out, c.before);
+            continue;
+        }
+        putRecord(out, c.after);
+        if (c.kind == RowChange::Kind::Insert) continue;
+        std::vector<std::size_t> changed;
+        for (std::size_t i = 0; i < c.after.size(); ++i)
+            if (c.before[i].compare(c.after[i]) != 0 || c.before[i].isReal() != c.after[i].isReal())
+                changed.push_back(i);
+        putVarint(out, changed.size());
+        for (std::size_t i : changed) {
+            putVarint(out, i);
+            putValue(out, c.before[i]);
+        }
+    }
+    return out;
+}
+
+std::vector<RowChange> decodeChanges(std::string_view blob, std::size_t columns) {
+    std::vector<RowChange> rows;
+    Reader in(blob);
+    while (!in.done()) {
+        RowChange c;
+        c.kind = static_cast<RowChange::Kind>(in.byte());
+        c.rowid = in.signedVarint();
+        switch (c.kind) {
+        case RowChange::Kind::Delete: c.before = in.record(columns); break;
+        case RowChange::Kind::Insert: c.after = in.record(columns); break;
+        case RowChange::Kind::Update: {
+            c.after = in.record(columns);
+            c.before = c.after;
+            for (auto n = in.varint(); n > 0; --n) {
+                const auto i = in.varint();
+                if (i >= columns) throw Error(kDamaged);
+                c.before[i] = in.value();
+            }
+            break;
+        }
+        default: throw Error(kDamaged);
+        }
+        rows.push_back(std::move(c));
+    }
+    return rows;
+}
+
+ChangeCapture::ChangeCapture(sqlite3* db) : db_(db) { sqlite3_preupdate_hook(db_, &ChangeCapture::hook, this); }
+
+ChangeCapture::~ChangeCapture() { sqlite3_preupdate_hook(db_, nullptr, nullptr); }
+
+void ChangeCapture::start() {
+    tables_.clear();
+    on_ = true;
+}
+
+void ChangeCapture::stop() {
+    tables_.clear();
+    on_ = false;
+}
+
+std::vector<TableChanges> ChangeCapture::take() {
+    std::vector<TableChanges> out;
+    for (auto& [name, pending] : tables_) {
+        TableChanges t{name, {}};
+        for (auto& c : pending.rows) {
+            // A field rewritten with its own value (1 for 1.0 in a REAL field) changed nothing.
+            const bool unchanged = c.kind == RowChange::Kind::Update && sameRecord(c.before, c.after);
+            if (!gone(c) && !unchanged) t.rows.push_back(std::move(c));
+        }
+        if (!t.rows.empty()) out.push_back(std::move(t));
+    }
+    tables_.clear();
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.table < b.table; });
+    return out;
+}
+
+void ChangeCapture::hook(void* self, sqlite3* db, int op, const char* schema, const char* table,
+                         long long oldKey, long long newKey) {
+    auto* capture = static_cast<ChangeCapture*>(self);
+    if (!capture->on_ || std::strcmp(schema, "main") != 0) return;
+    capture->record(db, op, table, oldKey, newKey);
+}
+
+void ChangeCapture::record(sqlite3* db, int op, const char* table, std::int64_t oldKey, std::int64_t newKey) {
+    auto skip = skipped_.find(table);
+    if (skip == skipped_.end()) {
+        const std::string_view name(table);
+        // Account names and password hashes stay out of the journal: undo never touches them.
+        const bool never = isJournalTable(name) || sameName(name, "z.db") || name.substr(0, 7) == "sqlite_";
+        skip = skipped_.emplace(table, never).first;
+    }
+    if (skip->second) return;
+    Pending& p = tables_[table];
+    if (op == SQLITE_INSERT) {
+        recordArrival(p, newKey, image(db, true));
+    } else if (op == SQLITE_DELETE) {
+        recordRemoval(p, oldKey, image(db, false));
+    } else if (oldKey != newKey) {
+        recordRemoval(p, oldKey, image(db, false));
+        recordArrival(p, newKey, image(db, true));
+    } else {
+        if (rowUnchanged(db)) return;
+        Record after = image(db, true);
+        auto it = p.byRowid.find(oldKey);
+        if (it != p.byRowid.end() && !gone(p.rows[it->second])) {
+            p.rows[it->second].after = std::move(after);
+            return;
+        }
+        p.byRowid[oldKey] = p.rows.size();
+        p.rows.push_back({RowChange::Kind::Update, oldKey, image(db, false), std::move(after)});
+    }
+}
+
+void ChangeCapture::recordRemoval(Pending& p, std::int64_t rowid, Record before) {
+    auto it = p.byRowid.find(rowid);
+    if (it == p.byRowid.end() || gone(p.rows[it->second])) {
+        p.byRowid[rowid] = p.rows.size();
+        p.rows.push_back({RowChange::Kind::Delete, rowid, std::move(before), {}});
+        return;
+    }
+    RowChange& c = p.rows[it->second];
+    if (c.kind == RowChange::Kind::Insert) {
+        c.after.clear();
+    } else {
+        c.kind = RowChange::Kind::Delete;
+        c.after.clear();
+    }
+}
+
+void ChangeCapture::recordArrival(Pending& p, std::int64_t rowid, Record after) {
+    auto it = p.byRowid.find(rowid);
+    if (it == p.byRowid.end() || gone(p.rows[it->second])) {
+        p.byRowid[rowid] = p.rows.size();
+        p.rows.push_back({RowChange::Kind::Insert, rowid, {}, std::move(after)});
+        return;
+    }
+    // The rowid of a row deleted earlier in the action taken again: the row was changed.
+    RowChange& c = p.rows[it->second];
+    c.kind = RowChange::Kind::Update;
+    if (sameRecord(c.before, after)) c.before.clear();
+    else c.after = std::move(after);
+}
+
+namespace journal {
+
+void ensureTables(Database& db) {
+    // Kept prepared: when the tables exist (every action but the first) each is a no-op.
+    for (const char* sql :
+         {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
+          "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
+          "bytes INTEGER NOT NULL)",
+          "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
+          "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
+          "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
+          // The last serial handed out and the bytes the journal holds, so that neither is counted
+          // over the whole journal at every action.
+          "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL, bytes INTEGER NOT NULL)",
+          "INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), coalesce(sum(bytes), 0) "
+          "FROM varneth_journal WHERE NOT EXISTS (SELECT 1 FROM varneth_serial)"}) {
+        Statement& st = db.cached(sql);
+        st.reset();
+        st.step();
+        st.reset();
+    }
+}
+
+namespace {
+
+std::int64_t number(Database& db, const char* sql) {
+    Statement& st = db.cached(sql);
+    st.reset();
+    const std::int64_t n = st.step() ? st.column(0).toInt() : 0;
+    st.reset();
+    return n;
+}
+
+}  // namespace
+
+std::int64_t newestSerial(Database& db) { return number(db, "SELECT max(serial) FROM varneth_journal"); }
+
+std::int64_t lastIssued(Database& db) { return number(db, "SELECT last FROM varneth_serial"); }
+
+void setLastIssued(Database& db, std::int64_t serial) {
+    Statement& st = db.cached("UPDATE varneth_serial SET last = ?");
+    st.reset();
+    st.bind(1, Value(serial));
+    st.step();
+    st.reset();
+}
+
+namespace {
+
+void addBytes(Database& db, std::int64_t bytes) {
+    Statement& st = db.cached("UPDATE varneth_serial SET bytes = bytes + ?");
+    st.reset();
+    st.bind(1, Value(bytes));
+    st.step();
+    st.reset();
+}
+
+}  // namespace
+
+void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
+                const std::vector<TableChanges>& changes) {
+    std::int64_t bytes = static_cast<std::int64_t>(label.time.size() + label.account.size() + label.action.size());
+    Statement& change = db.cached("INSERT INTO varneth_changes (serial, tbl, columns, rows, data) VALUES (?, ?, ?, ?, ?)");
+    for (const auto& t : changes) {
+        const std::string blob = encodeChanges(t.rows);
+        bytes += static_cast<std::int64_t>(blob.size());
+        change.reset();
+        change.bind(1, Value(serial));
+        change.bind(2, Value(t.table));
+        change.bind(3, Value(columnNames(db, t.table)));
+        change.bind(4, Value(static_cast<std::int64_t>(t.rows.size())));
+        if (sqlite3_bind_blob64(change.handle(), 5, blob.data(), blob.size(), SQLITE_TRANSIENT) != SQLITE_OK)
+            db.fail("操作历史");
+        change.step();
+        change.reset();
+    }
+    Statement& entry = db.cached(
+        "INSERT INTO varneth_journal (serial, time, account, action, barrier, parts, bytes) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?)");
+    entry.reset();
+    entry.bind(1, Value(serial));
+    entry.bind(2, Value(label.time));
+    entry.bind(3, Value(label.account));
+    entry.bind(4, Value(label.action));
+    entry.bind(5, Value(barrier));
+    entry.bind(6, Value(parts));
+    entry.bind(7, Value(bytes));
+    entry.step();
+    entry.reset();
+    addBytes(db, bytes);
+}
+
+void prune(Database& db, std::int64_t bytes) {
+    const std::int64_t held = number(db, "SELECT bytes FROM varneth_serial");
+    if (held <= bytes) return;
+    Statement& oldest = db.cached("SELECT serial, bytes FROM varneth_journal ORDER BY serial DESC");
+    oldest.reset();
+    std::vector<std::pair<std::int64_t, std::int64_t>> entries;
+    while (oldest.step()) entries.emplace_back(oldest.column(0).toInt(), oldest.column(1).toInt());
+    oldest.reset();
+    std::int64_t upTo = 0, dropped = 0;
+    while (entries.size() > 1 && held - dropped > bytes) {
+        upTo = entries.back().first;
+        dropped += entries.back().second;
+        entries.pop_back();
+    }
+    for (const char* sql : {"DELETE FROM varneth_changes WHERE serial <= ?", "DELETE FROM varneth_journal WHERE serial <= ?"}) {
+        Statement& drop = db.cached(sql);
+        drop.reset();
+        drop.bind(1, Value(upTo));
+        drop.step();
+        drop.reset();
+    }
+    addBytes(db, -dropped);
+}
+
+}  // namespace journal
+
+}  // namespace varneth::storage

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "storage/value.h"
+
+struct sqlite3;
+
+namespace varneth::storage {
+
+class Database;
+
+// Who did an action and how the user started it, as the history lists it.
+struct JournalLabel {
+    std::string time;     // "yyyy-mm-dd hh:nn:ss" of the session clock
+    std::string account;  // the managing account
+    std::string action;   // the window's caption and button, or the command line
+};
+
+// The tables holding the journal of a database; never journaled themselves.
+inline constexpr const char* kJournalTable = "varneth_journal";
+inline constexpr const char* kChangesTable = "varneth_changes";
+inline constexpr const char* kSerialTable = "varneth_serial";
+bool isJournalTable(std::string_view name);
+
+// The net change an action made to one row: a row inserted and updated is one insert, one updated
+// and then deleted one delete, one inserted and deleted nothing.
+struct RowChange {
+    enum class Kind : char { Insert = 'I', Delete = 'D', Update = 'U' };
+    Kind kind = Kind::Update;
+    std::int64_t rowid = 0;
+    Record before;  // empty for an insert
+    Record after;   // empty for a delete
+};
+
+struct TableChanges {
+    std::string table;
+    std::vector<RowChange> rows;
+};
+
+// One blob per table: only the changed fields' old values of an updated row are kept.
+std::string encodeChanges(const std::vector<RowChange>& rows);
+std::vector<RowChange> decodeChanges(std::string_view blob, std::size_t columns);
+
+// Collects, through SQLite's pre-update hook, every row change of the running action on one
+// connection, so that no write path has to tell the journal what it did.
+class ChangeCapture {
+public:
+    explicit ChangeCapture(sqlite3* db);
+    ~ChangeCapture();
+    ChangeCapture(const ChangeCapture&) = delete;
+    ChangeCapture& operator=(const ChangeCapture&) = delete;
+
+    void start();  // forgets what was collected and collects from now on
+    void stop();   // forgets and stops collecting
+    std::vector<TableChanges> take();  // by table name; leaves the capture empty and running
+
+private:
+    struct Pending {
+        std::vector<RowChange> rows;
+        std::unordered_map<std::int64_t, std::size_t> byRowid;
+    };
+    static void hook(void* self, sqlite3* db, int op, const char* schema, const char* table, long long oldKey,
+                     long long newKey);
+    void record(sqlite3* db, int op, const char* table, std::int64_t oldKey, std::int64_t newKey);
+    void recordRemoval(Pending& p, std::int64_t rowid, Record before);
+    void recordArrival(Pending& p, std::int64_t rowid, Record after);
+
+    sqlite3* db_;
+    bool on_ = false;
+    std::unordered_map<std::string, Pending> tables_;
+    std::unordered_map<std::string, bool> skipped_;  // by table name: never journaled
+};
+
+// Journal rows of one database, inside the running action.
+namespace journal {
+void ensureTables(Database& db);
+std::int64_t newestSerial(Database& db);  // 0 when empty
+// The program directory hands out the serials, so that no two accounts' actions share one.
+std::int64_t lastIssued(Database& db);
+void setLastIssued(Database& db, std::int64_t serial);
+void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
+                const std::vector<TableChanges>& changes);
+// Drops the oldest entries until the journal holds at most `bytes` (always keeping the newest).
+void prune(Database& db, std::int64_t bytes);
+}  // namespace journal
+
+}  // namespace varneth::storage
