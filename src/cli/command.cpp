@@ -21,7 +21,7 @@ const std::vector<Command>& commands() {
         std::vector<Command> list = baseCommands();
         for (auto* more : {referenceCommands, ledgerCommands, orderCommands, viewCommands, accountCommands,
                            linkCommands, fundCommands, performanceCommands, statsCommands,
-                           pricesCommands, optimiserCommands})
+                           pricesCommands, optimiserCommands, investorsCommands})
             for (auto& c : more()) list.push_back(std::move(c));
         std::sort(list.begin(), list.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
         return list;

@@ -97,6 +97,7 @@ std::vector<Command> performanceCommands();  // performance
 std::vector<Command> statsCommands();        // stats
 std::vector<Command> pricesCommands();       // prices
 std::vector<Command> optimiserCommands();    // groups, optimise, simulate
+std::vector<Command> investorsCommands();    // investors, inout
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 
