@@ -1,6 +1,8 @@
 // The fund management window and the capital in/out window headless: each command opens the
 // window as showing it does (the valuation first) and acts as the window's buttons.
+#include <algorithm>
 #include <memory>
+#include <sstream>
 
 #include "command.h"
 #include "fund/capital_entry.h"
@@ -47,6 +49,14 @@ bool openOn(Context& ctx, FundManager& m, const std::optional<std::string>& pyco
 
 void expectArgs(const Context& ctx, std::size_t n, const std::string& what) {
     if (ctx.call.args.size() != n) throw UsageError("investors " + what + " 的参数不对", ctx.call.command);
+}
+
+// A grid under the window's own column names: the rows as `writeTsv` gives them, its header replaced.
+void writeGrid(std::ostream& out, const char* header, const storage::Cursor& grid) {
+    std::ostringstream rows;
+    writeTsv(rows, grid);
+    const std::string text = rows.str();
+    out << header << '\n' << text.substr(std::min(text.size(), text.find('\n') + 1));
 }
 
 int typesCommand(Context& ctx, FundManager& m) {
@@ -120,13 +130,15 @@ int investorsCommand(Context& ctx) {
     if (action == "value") {
         expectArgs(ctx, 1, action);
         openOn(ctx, *m, std::nullopt);
-        writeTsv(ctx.out, m->investors());
+        writeGrid(ctx.out, "pycode\tname\txabc\tinput\tasset\tunit\ta_price\tzzl\tdmoney", m->investors());
         return 0;
     }
     if (action == "detail") {
         expectArgs(ctx, 1, action);
         if (!openOn(ctx, *m, required(ctx, "pycode"))) return 1;
-        writeTsv(ctx.out, m->details());
+        writeGrid(ctx.out,
+                  "dt\tpycode\tname\txabc\tinput\tasset\tunit\tprice\tl_price\tzzl\tdmoney\tczxh\tsz\tshz\tnote\tqsdm\tzjzh",
+                  m->details());
         return 0;
     }
     m->show();
