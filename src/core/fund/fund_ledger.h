@@ -48,7 +48,6 @@ public:
     static constexpr const char* kNoHistory = "缺少历史记录,无法填写名称。";
     static constexpr const char* kContinue = "继续吗？";
     static constexpr const char* kDeleteQuestion = "删除这个记录吗？";
-    static constexpr const char* kManagementLater = "基金管理（投资人管理、费用和撤资结算）将在以后的版本中提供。";
 
     FundLedger(storage::Engine& engine, Valuation valuation, port::Prompter& prompter, port::Clock& clock);
     FundLedger(const FundLedger&) = delete;

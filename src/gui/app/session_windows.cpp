@@ -2,6 +2,7 @@
 
 #include "accounts/linked_program_window.h"
 #include "app/main_window.h"
+#include "fund/fund_management_window.h"
 #include "fund/fund_window.h"
 #include "ledger/capital_transfer_window.h"
 #include "ledger/corporate_actions_window.h"
@@ -39,6 +40,7 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
             &SessionWindows::openNewCashAccount);
     connect(fundWindow_.get(), &FundWindow::performanceRequested, this, &SessionWindows::openPerformance);
     connect(fundWindow_.get(), &FundWindow::transferRequested, this, &SessionWindows::openCapitalTransfer);
+    connect(fundWindow_.get(), &FundWindow::managementRequested, this, &SessionWindows::openFundManagement);
     routeMainWindow();
 }
 
@@ -110,6 +112,12 @@ void SessionWindows::openPerformance() {
 void SessionWindows::openPortfolio() {
     if (!portfolio_) portfolio_ = std::make_unique<PortfolioWindow>(session_, &main_);
     bringUp(*portfolio_);
+}
+
+// Created once: the display choice and the selected investor stay between showings.
+void SessionWindows::openFundManagement() {
+    if (!management_) management_ = std::make_unique<FundManagementWindow>(session_);
+    bringUp(*management_);
 }
 
 void SessionWindows::openCapitalTransfer() {

@@ -11,6 +11,7 @@ namespace varneth::gui {
 
 class CapitalTransferWindow;
 class CorporateActionsWindow;
+class FundManagementWindow;
 class FundWindow;
 class GameWindow;
 class HoldingsEditorWindow;
@@ -38,6 +39,7 @@ public:
     LinkedProgramWindow& linkedPrograms() { return *links_; }
     PriceWindow* priceWindow() const;  // the one last opened, while it is open
     OptimisationWindow* optimiserWindow() const { return optimiser_.get(); }  // null until first opened
+    FundManagementWindow* fundManagement() const { return management_.get(); }  // null until first opened
 
 private:
     void routeMainWindow();
@@ -48,6 +50,7 @@ private:
     void openPerformance();
     void openPortfolio();
     void openCapitalTransfer();
+    void openFundManagement();
     void openCorporateActions();
     void openPriceWindow();
     void openOptimiser();
@@ -62,6 +65,7 @@ private:
     QPointer<NewCashAccountWindow> newCashAccount_;
     std::unique_ptr<PerformanceWindow> performance_;  // made once, shown again afterwards
     std::unique_ptr<PortfolioWindow> portfolio_;      // likewise
+    std::unique_ptr<FundManagementWindow> management_;  // made once
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
     QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use
