@@ -132,7 +132,7 @@ bool FundManager::out_money(storage::Cursor& c, double p, std::optional<text::Da
     const double v = out_value({c.number("INPUT"), c.number("UNIT"), price}, type, p, days);
     put(c, "L_PRICE", Value(roundHalfEven(p * 1000) * 0.001));
     put(c, "DMONEY", Value(roundHalfEven(v)));
-    c.post();
+    if (c.state() != storage::Cursor::State::Browse) c.post();
     return true;
 }
 
@@ -144,18 +144,25 @@ void FundManager::calc() {
     const double p = c.number("PRICE");
     const auto d = dateOf(c);
     Held held(fund_.table());
-    // Codes and serials are part of the key: a row they move must not be met twice or skipped.
-    std::vector<std::int64_t> rows;
-    const int code = c.fieldIndex("PYCODE"), czxh = c.fieldIndex("CZXH");
+    // Codes and serials are part of the key: the rows whose mending moves them are mended first, by
+    // identity; the valuation then walks positions, which it does not change.
+    const int code = c.fieldIndex("PYCODE"), czxh = c.fieldIndex("CZXH"), xabc = c.fieldIndex("XABC");
+    const int b1 = c.fieldIndex("B1"), input = c.fieldIndex("INPUT");
+    const auto live = [&](int i) {
+        return text::trim(c.valueAt(i, code).toString()) != FundLedger::kMarketCode && !(c.valueAt(i, czxh).toInt() > 0);
+    };
+    std::vector<std::int64_t> mend;
     for (int i = 0; i < c.count(); ++i) {
-        if (text::trim(c.valueAt(i, code).toString()) == FundLedger::kMarketCode) continue;
-        if (c.valueAt(i, czxh).toInt() > 0) continue;
-        rows.push_back(c.rowidAt(i));
+        if (!live(i)) continue;
+        const std::string x = c.valueAt(i, xabc).toString();
+        if (c.valueAt(i, czxh).isNull() || lowerAscii(x) != x || text::trim(x).empty() ||
+            text::trim(c.valueAt(i, b1).toString()).empty())
+            mend.push_back(c.rowidAt(i));
     }
-    for (auto rowid : rows) {
+    for (auto rowid : mend) {
         if (!c.gotoBookmark({rowid})) continue;
-        const std::string xabc = c.text("XABC");
-        if (lowerAscii(xabc) != xabc) put(c, "XABC", Value(lowerAscii(xabc)));
+        const std::string x = c.text("XABC");
+        if (lowerAscii(x) != x) put(c, "XABC", Value(lowerAscii(x)));
         if (c.value("CZXH").isNull()) c.setValue("CZXH", Value(0));
         if (text::trim(c.text("XABC")).empty()) {
             prompter_.message("发现一个投资人记录(日期:" + c.text("DT") + "投资人:" + c.text("NAME") +
@@ -163,8 +170,12 @@ void FundManager::calc() {
             c.setValue("XABC", Value(FundLedger::kFeeFreeType));
         }
         if (text::trim(c.text("B1")).empty()) c.setValue("B1", Value(std::trunc(c.number("INPUT")) > 0 ? "b" : "s"));
-        if (c.state() != storage::Cursor::State::Browse) c.post();
-        if (c.number("INPUT") <= 0) {
+        c.post();
+    }
+    for (int i = 0; i < c.count(); ++i) {
+        if (!live(i)) continue;
+        c.moveTo(i);
+        if (c.valueAt(i, input).toDouble() <= 0) {
             put(c, "DMONEY", c.value("INPUT"));
             put(c, "L_PRICE", c.value("PRICE"));
             if (c.state() != storage::Cursor::State::Browse) c.post();
