@@ -100,6 +100,7 @@ std::vector<Command> pricesCommands();       // prices
 std::vector<Command> optimiserCommands();    // groups, optimise, simulate
 std::vector<Command> settingsCommands();     // settings, margin, exchange
 std::vector<Command> historyCommands();      // history, undo
+std::vector<Command> investorsCommands();    // investors, inout
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 

@@ -10,6 +10,7 @@
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "demo_login.h"
+#include "fund/fund_management_window.h"
 #include "fund/fund_window.h"
 #include "ledger/holdings_editor_window.h"
 #include "ledger/order_desk.h"
@@ -163,7 +164,12 @@ private slots:
         demo->prompter.messages.clear();
         const auto tools = main->findChild<QToolBar*>("tools")->actions();
         tools[3]->trigger();  // one step into fund management
-        QCOMPARE(demo->prompter.messages, std::vector<std::string>{fund::FundLedger::kManagementLater});
+        auto* management = windows->fundManagement();
+        QVERIFY(management && management->isVisible());
+        QCOMPARE(management->windowTitle(), QStringLiteral("基金管理窗口"));
+        tools[3]->trigger();  // created once
+        QCOMPARE(windows->fundManagement(), management);
+        management->close();
     }
 };
 

@@ -47,7 +47,6 @@ public:
         "建议要么常用,要么不用; 如果文件很长并偶然使用并从头重算价格,会产生价格的累积误差. 继续吗?";
     static constexpr const char* kNoHistory = "缺少历史记录,无法填写名称。";
     static constexpr const char* kContinue = "继续吗？";
-    static constexpr const char* kManagementLater = "基金管理（投资人管理、费用和撤资结算）将在以后的版本中提供。";
 
     FundLedger(storage::Engine& engine, Valuation valuation, port::Prompter& prompter, port::Clock& clock);
     FundLedger(const FundLedger&) = delete;

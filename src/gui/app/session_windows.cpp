@@ -2,6 +2,7 @@
 
 #include "accounts/linked_program_window.h"
 #include "app/main_window.h"
+#include "fund/fund_management_window.h"
 #include "fund/fund_window.h"
 #include "history/history_window.h"
 #include "ledger/capital_transfer_window.h"
@@ -49,6 +50,7 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
     connect(fundWindow_.get(), &FundWindow::transferRequested, this, &SessionWindows::openCapitalTransfer);
     connect(editor_.get(), &HoldingsEditorWindow::pricesRequested, this,
             [this] { settingsWindow().execOnTab(SettingsWindow::kPricesTab); });
+    connect(fundWindow_.get(), &FundWindow::managementRequested, this, &SessionWindows::openFundManagement);
     routeMainWindow();
 }
 
@@ -150,6 +152,12 @@ void SessionWindows::openPerformance() {
 void SessionWindows::openPortfolio() {
     if (!portfolio_) portfolio_ = std::make_unique<PortfolioWindow>(session_, &main_);
     bringUp(*portfolio_);
+}
+
+// Created once: the display choice and the selected investor stay between showings.
+void SessionWindows::openFundManagement() {
+    if (!management_) management_ = std::make_unique<FundManagementWindow>(session_);
+    bringUp(*management_);
 }
 
 void SessionWindows::openCapitalTransfer() {

@@ -15,6 +15,7 @@ namespace varneth::gui {
 
 class CapitalTransferWindow;
 class CorporateActionsWindow;
+class FundManagementWindow;
 class FundWindow;
 class GameWindow;
 class HistoryWindow;
@@ -47,6 +48,7 @@ public:
     OptimisationWindow* optimiserWindow() const { return optimiser_.get(); }  // null until first opened
     SettingsWindow& settingsWindow();  // made on first use, kept until logout
     ExchangeQuotesWindow* exchangeWindow() const;  // the one last opened, while it is open
+    FundManagementWindow* fundManagement() const { return management_.get(); }  // null until first opened
 
 private:
     void routeMainWindow();
@@ -57,6 +59,7 @@ private:
     void openPerformance();
     void openPortfolio();
     void openCapitalTransfer();
+    void openFundManagement();
     void openCorporateActions();
     void openPriceWindow();
     void openOptimiser();
@@ -75,6 +78,7 @@ private:
     QPointer<NewCashAccountWindow> newCashAccount_;
     std::unique_ptr<PerformanceWindow> performance_;  // made once, shown again afterwards
     std::unique_ptr<PortfolioWindow> portfolio_;      // likewise
+    std::unique_ptr<FundManagementWindow> management_;  // made once
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
     QPointer<CorporateActionsWindow> corporateActions_;      // a fresh one for each use

@@ -148,7 +148,7 @@ void FundWindow::management() {
         const ui::WaitCursor wait;
         fund_.show();
     });
-    prompter_.message(fund::FundLedger::kManagementLater);
+    emit managementRequested();
 }
 
 void FundWindow::printReport() {

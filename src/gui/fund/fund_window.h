@@ -33,6 +33,7 @@ public:
 signals:
     void performanceRequested();  // "看业绩比较"
     void transferRequested();     // "资金转帐"
+    void managementRequested();   // "基金管理", once the fund price is up to date
 
 protected:
     void showEvent(QShowEvent* event) override;
