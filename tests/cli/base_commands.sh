@@ -3,23 +3,7 @@
 # and the exit statuses scripts rely on.
 set -euo pipefail
 
-CLI=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-# Runs the CLI; its stdout lands in OUT, stderr in ERR, exit status in RC.
-run() {
-    set +e
-    OUT=$("$CLI" "$@" 2>"$T/stderr")
-    RC=$?
-    set -e
-    ERR=$(cat "$T/stderr")
-}
+source "$(dirname "$0")/lib/harness.sh"
 expect_rc() { [[ $RC == "$1" ]] || fail "$2: exit $RC, expected $1; stdout [$OUT] stderr [$ERR]"; }
 expect_out() { [[ $OUT == "$1" ]] || fail "$2: stdout"$'\n'"[$OUT]"$'\n'"expected"$'\n'"[$1]"; }
 expect_in_out() { [[ $OUT == *"$1"* ]] || fail "$2: stdout [$OUT] lacks [$1]"; }

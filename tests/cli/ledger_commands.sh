@@ -3,20 +3,8 @@
 # rewrites, the reports as text files, and a valuation that stops.
 set -euo pipefail
 
-CLI=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-run() {
-    set +e
-    OUT=$("$CLI" --dir "$T/p" --account 示范帐户 --now "2026-12-07 09:30:00" "$@" 2>"$T/stderr")
-    RC=$?
-    set -e
-}
-expect() {  # rc expected-stdout description
-    [[ $RC == "$1" ]] || fail "$3: exit $RC; stdout [$OUT] stderr [$(cat "$T/stderr")]"
-    [[ $OUT == "$2" ]] || fail "$3: got"$'\n'"[$OUT]"$'\n'"expected"$'\n'"[$2]"
-}
+source "$(dirname "$0")/lib/harness.sh"
+run() { cli --dir "$T/p" --account 示范帐户 --now "2026-12-07 09:30:00" "$@"; }
 
 "$CLI" init "$T/p"
 

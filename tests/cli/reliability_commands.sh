@@ -3,24 +3,7 @@
 # a read-only or damaged program directory, cancelling an order that is not there.
 set -euo pipefail
 
-CLI=$1
-T=$(mktemp -d)
-trap 'chmod -R u+w "$T"; rm -rf "$T"' EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-run() {
-    set +e
-    OUT=$("$CLI" "$@" 2>"$T/stderr")
-    RC=$?
-    set -e
-}
-said() {
-    [[ $RC == "$1" ]] || fail "$3: exit $RC, expected $1; stdout [$OUT]"
-    [[ $OUT == "$2" ]] || fail "$3: stdout"$'\n'"[$OUT]"$'\n'"expected"$'\n'"[$2]"
-}
+source "$(dirname "$0")/lib/harness.sh"
 rows() { "$CLI" --dir "$P" sql "SELECT COUNT(*) FROM \"$1\"" --alias "${2:-kvt}" | tail -n 1; }
 
 P=$T/prog
@@ -31,22 +14,22 @@ ME=(--dir "$P" --account 我的帐户 --password "")
 before=$(md5sum <"$P/demo/varneth.db")
 for out in "$P/demo/varneth.db" "$P/varneth.db-wal" "$P/demo/../demo/VARNETH.DB"; do
     run --dir "$P" --account 示范帐户 report holdings --out "$out"
-    said 1 "不能写到数据文件上，请换一个文件名。" "report over $out"
+    expect 1 "不能写到数据文件上，请换一个文件名。" "report over $out"
 done
 run --dir "$P" --account 示范帐户 performance --start from-head --png "$P/varneth.db"
-said 1 "不能写到数据文件上，请换一个文件名。" "chart over the shared tables"
+expect 1 "不能写到数据文件上，请换一个文件名。" "chart over the shared tables"
 [[ $(md5sum <"$P/demo/varneth.db") == "$before" ]] || fail "a refused report changed the account"
 
 # Text is UTF-8, or GBK when said so.
 run --dir "$P" buy --qsdm htzq --zjzh 10086601 --gddm A123456789 --code $'\xd5\xd0' --amt 100 --price 1
-said 1 "命令行参数--code不是有效的UTF-8文字。" "a GBK argument"
+expect 1 "命令行参数--code不是有效的UTF-8文字。" "a GBK argument"
 iconv -f UTF-8 -t GBK >"$T/gbk.csv" <<<$'CODE,NAME\n600999,浦发银行'
 n=$(rows allstocks.DBF curr)
 run --dir "$P" import allstocks.DBF "$T/gbk.csv"
-said 1 "文件不是UTF-8编码；如为GBK编码请加 --encoding gbk" "GBK without --encoding"
+expect 1 "文件不是UTF-8编码；如为GBK编码请加 --encoding gbk" "GBK without --encoding"
 [[ $(rows allstocks.DBF curr) == "$n" ]] || fail "a refused import wrote rows"
 run --dir "$P" import allstocks.DBF "$T/gbk.csv" --encoding gbk
-said 0 "" "GBK import"
+expect 0 "" "GBK import"
 [[ $("$CLI" --dir "$P" sql "SELECT NAME FROM \"allstocks.DBF\" WHERE CODE='600999'" --alias curr | tail -n 1) == 浦发银行 ]] ||
     fail "the GBK name was not read as 浦发银行"
 
@@ -54,19 +37,19 @@ said 0 "" "GBK import"
 mkdir -p "$P/.varneth-add-ab"
 echo half >"$P/.varneth-add-ab/varneth.db"
 run "${ME[@]}" account add --name 甲 --subdir ab
-said 0 "建立帐户成功." "add after a leftover build"
+expect 0 "建立帐户成功." "add after a leftover build"
 [[ ! -e $P/.varneth-add-ab ]] || fail "the leftover build stayed"
 mkdir "$P/cd"
 cp "$P/empty/varneth.db" "$P/cd/"
 run "${ME[@]}" account add --name 乙 --subdir cd
-said 0 "建立帐户成功." "add over a placed directory without its row"
+expect 0 "建立帐户成功." "add over a placed directory without its row"
 run --dir "$P" --account 乙 login
-said 0 "$P/cd" "the account taken over logs in"
+expect 0 "$P/cd" "the account taken over logs in"
 
 # Cancelling with boxes that name no row writes nothing and says so.
 n=$(rows tr2.DBF)
 run --dir "$P" --yes cancel --wth 9999 --qsdm htzq --date 2026-12-01 --amt 100 --price 10 --lx ha
-said 1 "缺少冻结资金记录,继续吗？（继续选Yes, 放弃选No） [Yes]"$'\n'"委托号,券商代码或日期改了，记录未找到,退出重来。" \
+expect 1 "缺少冻结资金记录,继续吗？（继续选Yes, 放弃选No） [Yes]"$'\n'"委托号,券商代码或日期改了，记录未找到,退出重来。" \
     "cancel of a missing order"
 [[ $(rows tr2.DBF) == "$n" ]] || fail "the cancel of a missing order changed the ledger"
 run --dir "$P" buy --qsdm htzq --zjzh 10086601 --gddm A123456789 --code 600036 --amt 100 --price 40 --wth 123456789012345
@@ -95,10 +78,10 @@ done
 ro sql 'SELECT COUNT(*) AS n FROM "tr2.DBF"'
 [[ $RC == 0 ]] || fail "read-only sql: exit $RC [$OUT]"
 ro value
-said 1 "数据文件$P/demo/varneth.db不能读写：文件或目录只读。本次操作没有写入任何数据。" "a write in a read-only directory"
+expect 1 "数据文件$P/demo/varneth.db不能读写：文件或目录只读。本次操作没有写入任何数据。" "a write in a read-only directory"
 chmod -R u+w "$P"
 
 # A damaged file is named with what is wrong with it.
 echo "not a database" >"$P/demo/varneth.db"
 run --dir "$P" --account 示范帐户 view 0
-said 1 "数据文件$P/demo/varneth.db不能打开：文件已损坏或不是数据文件" "a damaged account file"
+expect 1 "数据文件$P/demo/varneth.db不能打开：文件已损坏或不是数据文件" "a damaged account file"
