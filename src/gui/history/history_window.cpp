@@ -10,6 +10,7 @@
 
 #include "history/history.h"
 #include "storage/error.h"
+#include "ui/grid_features.h"
 #include "ui/help_viewer.h"
 
 namespace varneth::gui {
@@ -25,6 +26,7 @@ QTableWidget* table(const char* name, const QStringList& headers) {
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     t->verticalHeader()->hide();
     t->horizontalHeader()->setStretchLastSection(true);
+    ui::equipGrid(t);  // copy and CSV, as every grid
     return t;
 }
 
