@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "storage/error.h"
+#include "text/display.h"
 #include "text/numbers.h"
 #include "ui/centre.h"
 #include "ui/help_viewer.h"
@@ -117,9 +118,10 @@ void CapitalInOutWindow::put(const fund::CapitalForm& f) {
     xabc_->setText(q(f.xabc));
     amount_->setText(q(f.amount));
     available_->setText(q(f.available));
-    units_->setText(q(f.unitsCaption + text::shortestText(f.units)));
-    current_->setText(q(text::shortestText(f.current)));
-    maturity_->setText(q(text::shortestText(f.maturity)));
+    using text::NumberKind;
+    units_->setText(q(f.unitsCaption + text::displayNumber(f.units, NumberKind::Quantity)));
+    current_->setText(q(text::displayNumber(f.current, NumberKind::Money)));
+    maturity_->setText(q(text::displayNumber(f.maturity, NumberKind::Money)));
 }
 
 fund::CapitalForm CapitalInOutWindow::read() const {
