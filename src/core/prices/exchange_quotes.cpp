@@ -78,21 +78,14 @@ ExchangeQuotes::ExchangeQuotes(storage::Engine& engine, reference::Maintenance& 
                                port::Prompter& prompter)
     : engine_(engine), maintenance_(maintenance), prompter_(prompter) {}
 
-bool ExchangeQuotes::read(const fs::path& dir, const char* name, const char* const fields[3],
-                          std::vector<Quote>& out) {
-    const auto file = findFileAnyCase(dir, name);
-    if (!file) {
-        prompter_.message(missing(name));
-        return false;
-    }
-    std::unique_ptr<DBFInfo, CloseDbf> dbf(wellFormed(*file) ? DBFOpen(file->string().c_str(), "rb") : nullptr);
-    const int code = dbf ? DBFGetFieldIndex(dbf.get(), fields[0]) : -1;
-    const int title = dbf ? DBFGetFieldIndex(dbf.get(), fields[1]) : -1;
-    const int price = dbf ? DBFGetFieldIndex(dbf.get(), fields[2]) : -1;
-    if (code < 0 || title < 0 || price < 0) {
-        prompter_.message(damaged(name));
-        return false;
-    }
+ExchangeQuotes::FileState ExchangeQuotes::readFile(const fs::path& dir, const File& file, std::vector<Quote>& out) {
+    const auto path = findFileAnyCase(dir, file.name);
+    if (!path) return FileState::Missing;
+    std::unique_ptr<DBFInfo, CloseDbf> dbf(wellFormed(*path) ? DBFOpen(path->string().c_str(), "rb") : nullptr);
+    const int code = dbf ? DBFGetFieldIndex(dbf.get(), file.fields[0]) : -1;
+    const int title = dbf ? DBFGetFieldIndex(dbf.get(), file.fields[1]) : -1;
+    const int price = dbf ? DBFGetFieldIndex(dbf.get(), file.fields[2]) : -1;
+    if (code < 0 || title < 0 || price < 0) return FileState::Damaged;
     for (int r = 0; r < DBFGetRecordCount(dbf.get()); ++r) {
         if (DBFIsRecordDeleted(dbf.get(), r)) continue;
         // shapelib hands out a buffer it reuses: each text is copied at once.
@@ -102,7 +95,34 @@ bool ExchangeQuotes::read(const fs::path& dir, const char* name, const char* con
         q.price = DBFReadDoubleAttribute(dbf.get(), r, price);
         out.push_back(std::move(q));
     }
-    return true;
+    return FileState::Read;
+}
+
+std::shared_ptr<storage::Table> ExchangeQuotes::table(const fs::path& dir, const File& file) {
+    storage::TableDef def;
+    def.name = file.name;
+    def.fields = {{file.fields[0], storage::FieldType::Text, file.codeWidth},
+                  {file.fields[1], storage::FieldType::Text, file.nameWidth},
+                  {file.fields[2], storage::FieldType::Number, 0}};
+    std::vector<Quote> quotes;
+    std::vector<storage::Record> rows;
+    if (readFile(dir, file, quotes) == FileState::Read)
+        for (Quote& q : quotes) rows.push_back({Value(std::move(q.code)), Value(std::move(q.name)), Value(q.price)});
+    return std::make_shared<storage::Table>(std::move(def), std::move(rows));
+}
+
+bool ExchangeQuotes::read(const fs::path& dir, const File& file, std::vector<Quote>& out) {
+    switch (readFile(dir, file, out)) {
+        case FileState::Read:
+            return true;
+        case FileState::Missing:
+            prompter_.message(missing(file.name));
+            return false;
+        case FileState::Damaged:
+            prompter_.message(damaged(file.name));
+            return false;
+    }
+    return false;
 }
 
 void ExchangeQuotes::load(const std::vector<Quote>& quotes, std::string (*statusText)(int)) {
@@ -129,10 +149,8 @@ void ExchangeQuotes::load(const std::vector<Quote>& quotes, std::string (*status
 }
 
 bool ExchangeQuotes::update(const fs::path& dir) {
-    static constexpr const char* kShanghaiFields[3] = {"S1", "S2", "S10"};
-    static constexpr const char* kShenzhenFields[3] = {"HQZQDM", "HQZQJC", "HQZJCJ"};
     std::vector<Quote> shanghai, shenzhen;
-    if (!read(dir, kShanghaiFile, kShanghaiFields, shanghai) || !read(dir, kShenzhenFile, kShenzhenFields, shenzhen))
+    if (!read(dir, kShanghai, shanghai) || !read(dir, kShenzhen, shenzhen))
         return false;
     // The head of the Shanghai file holds indices and bonds, up to the first code from "5".
     const auto start = std::find_if(shanghai.begin(), shanghai.end(), [](const Quote& q) { return q.code >= "5"; });

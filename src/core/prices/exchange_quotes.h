@@ -2,12 +2,14 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "port/prompter.h"
 #include "reference/maintenance.h"
 #include "storage/engine.h"
+#include "storage/table.h"
 
 namespace varneth::prices {
 
@@ -37,6 +39,22 @@ public:
     static std::vector<std::string> locations(const std::filesystem::path& dir);
     static std::vector<std::string> links(const std::string& location);  // the two files' addresses
 
+    // An exchange file and the three fields read from it: code, short name, price.
+    struct File {
+        const char* name;
+        const char* fields[3];
+        int codeWidth, nameWidth;
+    };
+    static constexpr File kShanghai{kShanghaiFile, {"S1", "S2", "S10"}, 6, 8};
+    static constexpr File kShenzhen{kShenzhenFile, {"HQZQDM", "HQZQJC", "HQZJCJ"}, 6, 8};
+
+    enum class FileState { Read, Missing, Damaged };
+    // Every live record of `file` in `dir` appended to `out`; nothing read unless the file is whole.
+    static FileState readFile(const std::filesystem::path& dir, const File& file, std::vector<Quote>& out);
+    // The file's records as a read-only table of its three fields, for a grid: empty when the file
+    // is missing or damaged, so that a bad download never stops the window.
+    static std::shared_ptr<storage::Table> table(const std::filesystem::path& dir, const File& file);
+
     // The status line: `final` marks the last text of a market (and the closing "更新完毕").
     using Status = std::function<void(const std::string& text, bool final)>;
 
@@ -48,8 +66,7 @@ public:
     bool update(const std::filesystem::path& dir);
 
 private:
-    bool read(const std::filesystem::path& dir, const char* name, const char* const fields[3],
-              std::vector<Quote>& out);
+    bool read(const std::filesystem::path& dir, const File& file, std::vector<Quote>& out);
     void load(const std::vector<Quote>& quotes, std::string (*statusText)(int));
 
     storage::Engine& engine_;

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "storage/cursor.h"
 #include "storage/error.h"
 #include "text/gbk.h"
 #include "ui/centre.h"
@@ -48,8 +49,27 @@ ExchangeQuotesWindow::ExchangeQuotesWindow(app::Session& session, port::Launcher
     general_ = std::make_unique<ui::CursorModel>(session.prices().table(), session.prompter());
     general_->setColumns({{"CODE", QStringLiteral("代码")}, {"NAME", QStringLiteral("名称")},
                           {"PRICE", QStringLiteral("价格")}});
-    auto* grid = new QTableView;
-    ui::bindGrid(grid, general_.get());
+    const auto exchangeGrid = [this](const ExchangeQuotes::File& file, std::unique_ptr<storage::Cursor>& cursor,
+                                     std::unique_ptr<ui::CursorModel>& model) {
+        cursor = std::make_unique<storage::Cursor>(ExchangeQuotes::table(session_.programDir(), file));
+        model = std::make_unique<ui::CursorModel>(*cursor, session_.prompter());
+        model->setColumns({{file.fields[0], QStringLiteral("代码")}, {file.fields[1], QStringLiteral("名称")},
+                           {file.fields[2], QStringLiteral("价格")}});
+    };
+    exchangeGrid(ExchangeQuotes::kShanghai, shanghaiFile_, shanghai_);
+    exchangeGrid(ExchangeQuotes::kShenzhen, shenzhenFile_, shenzhen_);
+    auto* grids = new QHBoxLayout;
+    const auto addGrid = [grids](const QString& title, ui::CursorModel* model) {
+        auto* column = new QVBoxLayout;
+        column->addWidget(new QLabel(title));
+        auto* grid = new QTableView;
+        ui::bindGrid(grid, model);
+        column->addWidget(grid, 1);
+        grids->addLayout(column, 1);
+    };
+    addGrid(QStringLiteral("所有股票价格表"), general_.get());
+    addGrid(QStringLiteral("上海 ") + QString::fromUtf8(ExchangeQuotes::kShanghaiFile), shanghai_.get());
+    addGrid(QStringLiteral("深圳 ") + QString::fromUtf8(ExchangeQuotes::kShenzhenFile), shenzhen_.get());
 
     auto* buttons = new QHBoxLayout;
     const auto button = [this, buttons](const char* text, auto action) {
@@ -73,9 +93,9 @@ ExchangeQuotesWindow::ExchangeQuotesWindow(app::Session& session, port::Launcher
     layout->addWidget(links_);
     layout->addWidget(new QLabel(QStringLiteral("安装目录：") + QString::fromStdString(session.programDir().string())));
     layout->addWidget(status_);
-    layout->addWidget(grid, 1);
+    layout->addLayout(grids, 1);
     layout->addLayout(buttons);
-    resize(560, 520);
+    resize(900, 560);
     locationChosen(locations_->currentIndex());
 }
 
@@ -109,8 +129,15 @@ void ExchangeQuotesWindow::status(const std::string& text) {
     status_->repaint();
 }
 
+// The files may have been downloaded again since the window opened.
+void ExchangeQuotesWindow::reopenFiles() {
+    shanghaiFile_->rebind(ExchangeQuotes::table(session_.programDir(), ExchangeQuotes::kShanghai));
+    shenzhenFile_->rebind(ExchangeQuotes::table(session_.programDir(), ExchangeQuotes::kShenzhen));
+}
+
 void ExchangeQuotesWindow::update() {
     const ui::WaitCursor wait;
+    reopenFiles();
     try {
         quotes_.update(session_.programDir());
     } catch (const storage::Error& e) {

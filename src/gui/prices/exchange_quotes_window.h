@@ -12,6 +12,9 @@ class QComboBox;
 class QLabel;
 class QTextBrowser;
 
+namespace varneth::storage {
+class Cursor;
+}
 namespace varneth::ui {
 class CursorModel;
 }
@@ -30,6 +33,8 @@ public:
     QComboBox* locations() const { return locations_; }
     QString linksText() const;
     QString statusText() const;
+    ui::CursorModel* shanghaiGrid() const { return shanghai_.get(); }
+    ui::CursorModel* shenzhenGrid() const { return shenzhen_.get(); }
     void update();  // "更新所有股票价格表"
 
 signals:
@@ -39,12 +44,15 @@ signals:
 private:
     void locationChosen(int index);
     void status(const std::string& text);
+    void reopenFiles();
 
     app::Session& session_;
     port::Launcher& launcher_;
     reference::Maintenance maintenance_;
     prices::ExchangeQuotes quotes_;
-    std::unique_ptr<ui::CursorModel> general_;
+    // The cursors are declared before the models over them, which must go first.
+    std::unique_ptr<storage::Cursor> shanghaiFile_, shenzhenFile_;
+    std::unique_ptr<ui::CursorModel> general_, shanghai_, shenzhen_;
     QComboBox* locations_ = nullptr;
     QTextBrowser* links_ = nullptr;
     QLabel* status_ = nullptr;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <gtest/gtest.h>
 #include <shapefil.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,11 +16,12 @@ struct DbfColumn {
     char type;  // 'C' or 'N'
 };
 
-// A dBASE table of text and number columns; rows hold UTF-8 text written as GBK.
+// A dBASE table of text and number columns; rows hold UTF-8 text written as GBK. Shared by the
+// GoogleTest and QtTest suites, so it reports a failure by throwing.
 inline void writeDbf(const std::filesystem::path& file, const std::vector<DbfColumn>& columns,
                      const std::vector<std::vector<std::string>>& rows) {
     DBFHandle dbf = DBFCreate(file.string().c_str());
-    ASSERT_NE(dbf, nullptr);
+    if (!dbf) throw std::runtime_error("cannot create " + file.string());
     for (const DbfColumn& c : columns)
         DBFAddField(dbf, c.name, c.type == 'C' ? FTString : FTDouble, c.type == 'C' ? 20 : 12,
                     c.type == 'C' ? 0 : 3);
