@@ -331,25 +331,45 @@ void ChangeCapture::recordArrival(Pending& p, std::int64_t rowid, Record after) 
 
 namespace journal {
 
+namespace {
+
+void run(Database& db, const char* sql) {
+    Statement& st = db.cached(sql);
+    st.reset();
+    st.step();
+    st.reset();
+}
+
+bool found(Database& db, const char* sql) {
+    Statement& st = db.cached(sql);
+    st.reset();
+    const bool any = st.step();
+    st.reset();
+    return any;
+}
+
+}  // namespace
+
 void ensureTables(Database& db) {
-    // Kept prepared: when the tables exist (every action but the first) each is a no-op.
-    for (const char* sql :
-         {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
-          "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
-          "bytes INTEGER NOT NULL)",
-          "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
-          "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
-          "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
-          // The last serial handed out and the bytes the journal holds, so that neither is counted
-          // over the whole journal at every action.
-          "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL, bytes INTEGER NOT NULL)",
-          "INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), coalesce(sum(bytes), 0) "
-          "FROM varneth_journal WHERE NOT EXISTS (SELECT 1 FROM varneth_serial)"}) {
-        Statement& st = db.cached(sql);
-        st.reset();
-        st.step();
-        st.reset();
+    // Looked up first: even a no-op CREATE costs more than the rest of a small action's entry.
+    if (!found(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'varneth_serial'")) {
+        for (const char* sql :
+             {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
+              "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
+              "bytes INTEGER NOT NULL)",
+              "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
+              "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
+              "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
+              // The last serial handed out and the bytes the journal holds, so that neither is counted
+              // over the whole journal at every action.
+              "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL, bytes INTEGER NOT NULL)"})
+            run(db, sql);
     }
+    if (found(db, "SELECT 1 FROM varneth_serial")) return;
+    // Counted over the whole journal once, when the running totals are first kept.
+    run(db,
+        "INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), coalesce(sum(bytes), 0) "
+        "FROM varneth_journal");
 }
 
 namespace {
@@ -424,17 +444,18 @@ void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bo
 void prune(Database& db, std::int64_t bytes) {
     const std::int64_t held = number(db, "SELECT bytes FROM varneth_serial");
     if (held <= bytes) return;
-    Statement& oldest = db.cached("SELECT serial, bytes FROM varneth_journal ORDER BY serial DESC");
+    const std::int64_t newest = newestSerial(db);
+    // Read from the oldest only as far as needs dropping.
+    Statement& oldest = db.cached("SELECT serial, bytes FROM varneth_journal WHERE serial < ? ORDER BY serial");
     oldest.reset();
-    std::vector<std::pair<std::int64_t, std::int64_t>> entries;
-    while (oldest.step()) entries.emplace_back(oldest.column(0).toInt(), oldest.column(1).toInt());
-    oldest.reset();
+    oldest.bind(1, Value(newest));
     std::int64_t upTo = 0, dropped = 0;
-    while (entries.size() > 1 && held - dropped > bytes) {
-        upTo = entries.back().first;
-        dropped += entries.back().second;
-        entries.pop_back();
+    while (held - dropped > bytes && oldest.step()) {
+        upTo = oldest.column(0).toInt();
+        dropped += oldest.column(1).toInt();
     }
+    oldest.reset();
+    if (upTo == 0) return;
     for (const char* sql : {"DELETE FROM varneth_changes WHERE serial <= ?", "DELETE FROM varneth_journal WHERE serial <= ?"}) {
         Statement& drop = db.cached(sql);
         drop.reset();
