@@ -142,7 +142,7 @@ std::vector<ChartGeometry::Tick> ChartGeometry::ticks() const {
     // A unit taller than a tenth of the area is split into that many parts, as near as a whole
     // number of parts goes; the marks stand where their labels read.
     constexpr double kLabelHeight = 12;
-    const double tenth = height_ / 10;
+    const double tenth = std::trunc(height_ / 10.0);  // whole pixels
     const double unit = text::roundHalfEven(ky_);
     double step = 1;
     if (unit > tenth)

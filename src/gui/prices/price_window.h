@@ -82,7 +82,7 @@ private:
     QButtonGroup* modes_ = nullptr;
     QWidget* modeGroup_ = nullptr;
     QProgressBar* progress_ = nullptr;
-    std::array<QLabel*, kRows * kColumns> slots_{};
+    std::array<QLabel*, std::size_t{kRows} * kColumns> slots_{};
     int nextSlot_ = 0;
     QuoteDefinitionsWindow* definitions_ = nullptr;  // made once, a child window
     QPointer<QuotePathWindow> pathWindow_;

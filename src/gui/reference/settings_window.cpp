@@ -96,6 +96,7 @@ QTableView* SettingsWindow::grid(storage::Cursor& cursor,
                                  const std::vector<std::pair<const char*, const char*>>& columns) {
     auto model = std::make_unique<ui::CursorModel>(cursor, session_.prompter());
     std::vector<ui::GridColumn> titled;
+    titled.reserve(columns.size());
     for (const auto& [field, title] : columns) titled.push_back({field, QString::fromUtf8(title)});
     model->setColumns(titled);
     auto* view = new QTableView;
