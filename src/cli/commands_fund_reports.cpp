@@ -1,5 +1,5 @@
 // The commission statistics window and the investor address book tab, headless. Both are reached
-// from the fund management window, so the commands that need its investors value them first.
+// from the fund management window; the command that reads its investor grid values them first.
 #include <memory>
 
 #include "command.h"
@@ -42,7 +42,7 @@ int commissionStats(Context& ctx) {
         return 0;
     }
     noOptions(ctx, {"czxh"}, "commission-stats");
-    manager->show();
+    // Only settled rows are counted, which no valuation changes: the ledger is left as it is.
     stats.setLabelSink([&ctx](CommissionStats::Label, const std::string& text) { ctx.out << text << '\n'; });
     const auto totals = stats.run(ctx.option("rate").value_or(CommissionStats::kPresetRate),
                                   ctx.option("year").value_or(CommissionStats::kPresetYear),
