@@ -6,6 +6,7 @@
 #include "fund/fund_manager.h"
 #include "fund/investment_types.h"
 #include "text/dates.h"
+#include "storage/display_hold.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 
@@ -25,18 +26,6 @@ std::vector<std::string> offsetsText() {
             "where \"fund2.DB\".\"czxh\" =:\"czxh\" ",
             "order by czxh"};
 }
-
-// Grids on a table stay still during a pass and redraw once at its end.
-class Held {
-public:
-    explicit Held(storage::Cursor& c) : c_(c) { c_.suspendDisplay(); }
-    ~Held() { c_.resumeDisplay(); }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-
-private:
-    storage::Cursor& c_;
-};
 
 }  // namespace
 
@@ -84,8 +73,8 @@ std::optional<CommissionTotals> CommissionStats::run(std::string_view rateText, 
         return std::nullopt;
     }
     storage::Action action(engine_);
-    Held ledgerHeld(fund_.table());
-    Held candidatesHeld(candidates_);
+    storage::DisplayHold ledgerHeld(fund_.table());
+    storage::DisplayHold candidatesHeld(candidates_);
     const auto k = firstWithdrawal(start->iso());
     if (!k) {
         prompter_.message(kNoWithdrawals);

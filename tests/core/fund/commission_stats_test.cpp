@@ -27,6 +27,15 @@ protected:
     void withdrawal(const std::string& dt, const std::string& code, double input, int czxh, const char* xabc = "a") {
         add(dt, code, input, {{"PRICE", 1.0}, {"DMONEY", input}, {"CZXH", czxh}, {"XABC", xabc}, {"B1", "s"}});
     }
+    // One buy settled by withdrawal 1 and one live buy, which a search lists as the one candidate.
+    void searched() {
+        settled("2025-02-01", "aaa", 1000, 1.0, 1.3, 1250, 1);
+        withdrawal("2026-02-01", "aaa", -1250, 1);
+        add("2026-03-01", "bbb", 1000, {{"UNIT", 1000.0}, {"PRICE", 1.0}, {"XABC", "a"}, {"CZXH", 0}, {"B1", "b"}});
+        add("2026-12-07", "***", 0, {{"PRICE", 1.2}, {"FUND", 0.0}});
+        manager().show();
+        ASSERT_TRUE(manager().searchCommission());
+    }
     CommissionStats& stats() {
         if (!st) {
             st = std::make_unique<CommissionStats>(engine, fund(), manager(), prompter, clock);
@@ -85,12 +94,7 @@ TEST_F(CommissionStatsTest, CommissionHalvesRoundToEven) {
 }
 
 TEST_F(CommissionStatsTest, RefusedBoxesAndEmptyPeriodsLeaveTheCandidatesAsTheyWere) {
-    settled("2025-02-01", "aaa", 1000, 1.0, 1.3, 1250, 1);
-    withdrawal("2026-02-01", "aaa", -1250, 1);
-    add("2026-03-01", "bbb", 1000, {{"UNIT", 1000.0}, {"PRICE", 1.0}, {"XABC", "a"}, {"CZXH", 0}, {"B1", "b"}});
-    add("2026-12-07", "***", 0, {{"PRICE", 1.2}, {"FUND", 0.0}});
-    manager().show();
-    ASSERT_TRUE(manager().searchCommission());
+    searched();
     ASSERT_EQ(manager().candidates().count(), 1);
     prompter.messages.clear();
     for (auto [rate, year, month, said] : std::initializer_list<std::tuple<const char*, const char*, const char*,
@@ -111,12 +115,7 @@ TEST_F(CommissionStatsTest, RefusedBoxesAndEmptyPeriodsLeaveTheCandidatesAsTheyW
 }
 
 TEST_F(CommissionStatsTest, StatisticsReplaceTheCandidatesWhichNoDrawThenTakes) {
-    settled("2025-02-01", "aaa", 1000, 1.0, 1.3, 1250, 1);
-    withdrawal("2026-02-01", "aaa", -1250, 1);
-    add("2026-03-01", "bbb", 1000, {{"UNIT", 1000.0}, {"PRICE", 1.0}, {"XABC", "a"}, {"CZXH", 0}, {"B1", "b"}});
-    add("2026-12-07", "***", 0, {{"PRICE", 1.2}, {"FUND", 0.0}});
-    manager().show();
-    ASSERT_TRUE(manager().searchCommission());
+    searched();
     ASSERT_TRUE(stats().run("12", "2025", "01-01"));
     storage::Cursor& c = manager().candidates();
     ASSERT_EQ(c.count(), 1);
