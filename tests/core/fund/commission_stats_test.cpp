@@ -148,12 +148,4 @@ TEST_F(CommissionStatsTest, OffsettingRowsAreThoseOfTheSelectedWithdrawal) {
     EXPECT_EQ(o.valueAt(0, 2).toString(), "bbb");
 }
 
-TEST(CommissionStatsBoxes, YearsRunFrom2006ToThisYear) {
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 0, 0, 0}};
-    const auto years = CommissionStats::years(clock);
-    EXPECT_EQ(years.front(), "2006");
-    EXPECT_EQ(years.back(), "2026");
-    EXPECT_EQ(CommissionStats::months().back(), "12-01");
-}
-
 }  // namespace
