@@ -21,14 +21,17 @@ struct SettledFund : bench::LoggedIn {
         // Rows 0-9,999 pair a settled buy with its withdrawal; the rest are live buys.
         session->kvt().execute(
             "WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < 99999) "
-            "INSERT INTO \"Fund2.DB\" (DT, Num, PYCODE, NAME, INPUT, XABC, UNIT, PRICE, L_PRICE, DMONEY, CZXH, B1) "
-            "SELECT date('2006-01-01', '+' || (i / 10) || ' days'), i + 2, printf('i%04d', (i / 2) % 1000), 'n', "
+            "INSERT INTO \"Fund2.DB\" (DT, Num, PYCODE, NAME, INPUT, XABC, UNIT, PRICE, L_PRICE, DMONEY, "
+            "CZXH, B1) "
+            "SELECT date('2006-01-01', '+' || (i / 10) || ' days'), i + 2, printf('i%04d', (i / 2) % 1000), "
+            "'n', "
             "CASE WHEN i < 10000 AND i % 2 = 1 THEN -1150.0 ELSE 1000.0 END, 's', "
             "CASE WHEN i < 10000 AND i % 2 = 1 THEN -800.0 ELSE 800.0 END, 1.25, 1.5, "
             "CASE WHEN i < 10000 AND i % 2 = 1 THEN -1150.0 ELSE 1150.0 END, "
             "CASE WHEN i < 10000 THEN i / 2 + 1 ELSE 0 END, "
             "CASE WHEN i < 10000 AND i % 2 = 1 THEN 's' ELSE 'b' END FROM seq");
-        fund = std::make_unique<fund::FundLedger>(engine, [] { return std::optional<float>(); }, prompter, clock);
+        fund = std::make_unique<fund::FundLedger>(
+            engine, [] { return std::optional<float>(); }, prompter, clock);
         manager = std::make_unique<fund::FundManager>(engine, *fund, prompter, clock);
         stats = std::make_unique<fund::CommissionStats>(engine, *fund, *manager, prompter, clock);
     }

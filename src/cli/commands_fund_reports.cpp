@@ -32,7 +32,8 @@ int commissionStats(Context& ctx) {
     auto manager = openManager(ctx);
     CommissionStats stats(ctx.engine, ctx.session->fund(), *manager, ctx.prompter, ctx.clock);
     if (!ctx.call.args.empty()) {
-        if (ctx.arg(0) != "offsets") throw UsageError("commission-stats 没有这个操作：" + ctx.arg(0), ctx.call.command);
+        if (ctx.arg(0) != "offsets")
+            throw UsageError("commission-stats 没有这个操作：" + ctx.arg(0), ctx.call.command);
         noOptions(ctx, {"year", "month", "rate"}, "commission-stats offsets");
         const std::string given = ctx.option("czxh").value_or("");
         const auto n = text::parseInteger(given);
@@ -59,7 +60,8 @@ bool selectEntry(Context& ctx, AddressBook& book) {
 
 int printBook(Context& ctx, AddressBook& book) {
     const std::string order = ctx.option("order").value_or("pycode");
-    if (order != "pycode" && order != "pcpy") throw UsageError("--order 只能是 pycode 或 pcpy：" + order, ctx.call.command);
+    if (order != "pycode" && order != "pcpy")
+        throw UsageError("--order 只能是 pycode 或 pcpy：" + order, ctx.call.command);
     book.setOrder(order == "pycode" ? AddressBook::Order::Pycode : AddressBook::Order::Pcpy);
     std::string fundName;
     if (auto given = ctx.option("fund-name")) {
@@ -69,9 +71,10 @@ int printBook(Context& ctx, AddressBook& book) {
         fundName = fund::currentFundName(types);
     }
     const auto out = ctx.option("out");
-    const std::string file =
-        out ? *out
-            : fund::proposedReportFile(ctx.session->accountDir(), AddressBook::kFilePrefix, "", ctx.clock.now()).string();
+    const std::string file = out ? *out
+                                 : fund::proposedReportFile(ctx.session->accountDir(),
+                                                            AddressBook::kFilePrefix, "", ctx.clock.now())
+                                       .string();
     ReportFile report(file, ctx.prompter);
     book.print(fundName, ctx.clock.now(), report);
     if (!report.finish()) return 1;

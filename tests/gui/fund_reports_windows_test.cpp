@@ -54,9 +54,15 @@ private slots:
         m.show();
         storage::Cursor ledger(login->session->kvt(), "Fund2.DB");
         ledger.append();
-        for (const auto& [f, v] : std::initializer_list<std::pair<const char*, storage::Value>>{
-                 {"DT", "2026-12-07"}, {"PYCODE", "wjg"}, {"NAME", "王建国"}, {"INPUT", -1000.0},
-                 {"PRICE", 1.062}, {"XABC", "y"}, {"CZXH", 0}, {"B1", "s"}})
+        for (const auto& [f, v] :
+             std::initializer_list<std::pair<const char*, storage::Value>>{{"DT", "2026-12-07"},
+                                                                           {"PYCODE", "wjg"},
+                                                                           {"NAME", "王建国"},
+                                                                           {"INPUT", -1000.0},
+                                                                           {"PRICE", 1.062},
+                                                                           {"XABC", "y"},
+                                                                           {"CZXH", 0},
+                                                                           {"B1", "s"}})
             ledger.setValue(f, v);
         ledger.post();
         m.withdrawals();
@@ -69,7 +75,8 @@ private slots:
         QCOMPARE(replaced.count(), 1);
         QVERIFY(stats.findChildren<QTableView*>().front()->model());
         bool started = false;
-        for (auto* l : stats.findChildren<QLabel*>()) started |= l->text() == QStringLiteral("开始撤资序号:1");
+        for (auto* l : stats.findChildren<QLabel*>())
+            started |= l->text() == QStringLiteral("开始撤资序号:1");
         QVERIFY(started);
     }
 

@@ -18,7 +18,8 @@ const char* const kFields[] = {"PYCODE", "NAME", "YJZ", "PER", "TEL", "TEL2", "P
 
 std::string heading() {
     using text::s10;
-    return s10("代码", 6) + s10("姓名", 8) + s10("电话", 20) + s10("BB,Fax,Email", 16) + s10("邮码", 7) + "地址";
+    return s10("代码", 6) + s10("姓名", 8) + s10("电话", 20) + s10("BB,Fax,Email", 16) + s10("邮码", 7) +
+           "地址";
 }
 
 }  // namespace
@@ -104,7 +105,8 @@ int AddressBook::fillFromInvestors(const storage::Cursor& investors) {
     int added = 0;
     for (int i = 0; i < investors.count(); ++i) {
         const std::string pycode = investors.valueAt(i, code).toString();
-        if (text::trim(pycode).empty() || pycode == FundLedger::kMarketCode || pycode.rfind('$', 0) == 0) continue;
+        if (text::trim(pycode).empty() || pycode == FundLedger::kMarketCode || pycode.rfind('$', 0) == 0)
+            continue;
         if (!known.insert(pycode).second) continue;
         entries_.append();
         entries_.setValue("PYCODE", Value(pycode));
@@ -144,11 +146,15 @@ bool AddressBook::appendEntry(std::string_view field, const Value& value) {
     return true;
 }
 
-void AddressBook::print(std::string_view fundName, const port::DateTime& printed, port::ReportSink& sink) const {
+void AddressBook::print(std::string_view fundName, const port::DateTime& printed,
+                        port::ReportSink& sink) const {
     const storage::Cursor& c = entries_;
-    const auto field = [&c](int row, const char* name) { return c.valueAt(row, c.fieldIndex(name)).toString(); };
+    const auto field = [&c](int row, const char* name) {
+        return c.valueAt(row, c.fieldIndex(name)).toString();
+    };
     writePagedListing(
-        "                                     " + std::string(fundName) + "投资人通讯录", heading(), c.count(),
+        "                                     " + std::string(fundName) + "投资人通讯录", heading(),
+        c.count(),
         [&](int row) {
             using text::s10;
             return s10(field(row, "PYCODE"), 6) + s10(field(row, "NAME"), 8) + s10(field(row, "TEL"), 20) +

@@ -5,8 +5,8 @@
 
 #include "fund/fund_manager.h"
 #include "fund/investment_types.h"
-#include "text/dates.h"
 #include "storage/display_hold.h"
+#include "text/dates.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 
@@ -31,7 +31,8 @@ std::vector<std::string> offsetsText() {
 
 std::vector<std::string> CommissionStats::years(const port::Clock& clock) {
     std::vector<std::string> list;
-    for (int y = kFirstYear; y <= std::max(kFirstYear, clock.now().year); ++y) list.push_back(std::to_string(y));
+    for (int y = kFirstYear; y <= std::max(kFirstYear, clock.now().year); ++y)
+        list.push_back(std::to_string(y));
     return list;
 }
 
@@ -101,7 +102,8 @@ std::optional<std::int64_t> CommissionStats::firstWithdrawal(const std::string& 
     // Dates are ISO text, so they compare as they sort; a row without a date comes before any.
     while (i < c.count() && (c.valueAt(i, dt).isNull() || c.valueAt(i, dt).toString() < start)) ++i;
     for (; i < c.count(); ++i)
-        if (c.valueAt(i, czxh).toInt() > 0 && c.valueAt(i, input).toDouble() < 0) return c.valueAt(i, czxh).toInt();
+        if (c.valueAt(i, czxh).toInt() > 0 && c.valueAt(i, input).toDouble() < 0)
+            return c.valueAt(i, czxh).toInt();
     return std::nullopt;
 }
 
@@ -130,7 +132,8 @@ CommissionTotals CommissionStats::rebuild(std::int64_t k, double rate) {
         const double tich = std::max(roundHalfEven(gain * rate * field("INPUT").toDouble()), 0.0);
         const double bxfund = mv - tich - dmoney;
         t.append();
-        for (const char* name : {"DT", "PYCODE", "XABC", "NAME", "INPUT", "UNIT", "PRICE", "L_PRICE", "DMONEY"})
+        for (const char* name :
+             {"DT", "PYCODE", "XABC", "NAME", "INPUT", "UNIT", "PRICE", "L_PRICE", "DMONEY"})
             t.setValue(name, field(name));
         t.setValue("Czxh", field("CZXH"));
         t.setValue("FUND", Value(mv));

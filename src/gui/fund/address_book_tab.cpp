@@ -21,8 +21,9 @@ using fund::AddressBook;
 namespace {
 
 std::vector<ui::GridColumn> entryColumns() {
-    return {{"PYCODE", "代码"}, {"NAME", "姓名"}, {"YJZ", "介绍人"},   {"PER", "介绍奖励率"},
-            {"TEL", "电话"},    {"TEL2", "BB机,传真,email"}, {"PC", "邮码"}, {"ADDR", "地址"}};
+    return {{"PYCODE", "代码"},    {"NAME", "姓名"}, {"YJZ", "介绍人"},
+            {"PER", "介绍奖励率"}, {"TEL", "电话"},  {"TEL2", "BB机,传真,email"},
+            {"PC", "邮码"},        {"ADDR", "地址"}};
 }
 
 }  // namespace
@@ -39,7 +40,10 @@ void AddressBookTab::guarded(F&& change) {
 
 AddressBookTab::AddressBookTab(app::Session& session, fund::FundManager& manager,
                                std::function<std::string()> fundName, QWidget* parent)
-    : QWidget(parent), session_(session), manager_(manager), fundName_(std::move(fundName)),
+    : QWidget(parent),
+      session_(session),
+      manager_(manager),
+      fundName_(std::move(fundName)),
       book_(session.engine(), session.prompter()) {
     model_ = std::make_unique<ui::CursorModel>(book_.entries(), session.prompter());
     model_->setColumns(entryColumns());

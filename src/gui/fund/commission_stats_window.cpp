@@ -21,16 +21,18 @@ using fund::CommissionStats;
 namespace {
 
 std::vector<ui::GridColumn> rowColumns() {
-    return {{"Czxh", "撤资号"}, {"DT", "投资日期"}, {"PYCODE", "代码"},  {"NAME", "姓名"},    {"XABC", "类型"},
-            {"FUND", "市值"},   {"DMONEY", "撤资"}, {"PER", "增值%"},    {"Tich", "提成"},    {"Bxfund", "保险费"},
-            {"INPUT", "投入"},  {"UNIT", "基金股数"}, {"PRICE", "买价"}, {"L_PRICE", "卖价"}};
+    return {{"Czxh", "撤资号"}, {"DT", "投资日期"},   {"PYCODE", "代码"}, {"NAME", "姓名"},
+            {"XABC", "类型"},   {"FUND", "市值"},     {"DMONEY", "撤资"}, {"PER", "增值%"},
+            {"Tich", "提成"},   {"Bxfund", "保险费"}, {"INPUT", "投入"},  {"UNIT", "基金股数"},
+            {"PRICE", "买价"},  {"L_PRICE", "卖价"}};
 }
 
 const char* const kLabels[] = {"开始撤资序号", "提成合计", "保险合计", "合计"};
 
 }  // namespace
 
-CommissionStatsWindow::CommissionStatsWindow(app::Session& session, fund::FundManager& manager, QWidget* parent)
+CommissionStatsWindow::CommissionStatsWindow(app::Session& session, fund::FundManager& manager,
+                                             QWidget* parent)
     : QWidget(parent, Qt::Window),
       session_(session),
       stats_(session.engine(), session.fund(), manager, session.prompter(), session.clock()) {

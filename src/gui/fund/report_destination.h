@@ -15,6 +15,7 @@ namespace varneth::gui {
 // a UTF-8 text file chosen in a save dialog that offers `proposed`. `write` lays the report out.
 // False when the user cancelled or the output failed (the failure told, naming the file).
 bool deliverFundReport(QWidget* parent, port::Prompter& prompter, const QString& title,
-                       const std::filesystem::path& proposed, const std::function<void(port::ReportSink&)>& write);
+                       const std::filesystem::path& proposed,
+                       const std::function<void(port::ReportSink&)>& write);
 
 }  // namespace varneth::gui

@@ -1,10 +1,11 @@
+#include "fund/address_book.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "fund/address_book.h"
 #include "fund/paged_listing.h"
 #include "investors_fixture.h"
 
@@ -29,7 +30,8 @@ protected:
         for (const auto& [f, v] : more) e.setValue(f, v);
         e.post();
     }
-    void buy(const std::string& dt, const std::string& code, const std::string& name, const char* xabc = "y") {
+    void buy(const std::string& dt, const std::string& code, const std::string& name,
+             const char* xabc = "y") {
         add(dt, code, 100, {{"NAME", name}, {"UNIT", 100.0}, {"PRICE", 1.0}, {"XABC", xabc}, {"CZXH", 0}});
     }
     Texts names(const std::string& code) {
@@ -110,7 +112,8 @@ TEST_F(AddressBookTest, InvestorsOfTheGridAreAddedOnceEach) {
 }
 
 TEST_F(AddressBookTest, DeleteAsksFirstAndCopyDuplicatesEveryField) {
-    entry("lxh", "李晓红", {{"YJZ", "zwm"}, {"PER", 0.01}, {"TEL", "139"}, {"PC", "200120"}, {"ADDR", "上海"}});
+    entry("lxh", "李晓红",
+          {{"YJZ", "zwm"}, {"PER", 0.01}, {"TEL", "139"}, {"PC", "200120"}, {"ADDR", "上海"}});
     ASSERT_TRUE(book().select("lxh"));
     ASSERT_TRUE(book().copyCurrent());
     storage::Cursor& e = book().entries();
@@ -126,9 +129,12 @@ TEST_F(AddressBookTest, DeleteAsksFirstAndCopyDuplicatesEveryField) {
 }
 
 TEST_F(AddressBookTest, PrintoutFollowsTheChosenOrder) {
-    entry("zwm", "张伟明", {{"TEL", "13801234567"}, {"TEL2", "021-58881234"}, {"PC", "200031"}, {"ADDR", "上海市徐汇区"}});
-    entry("chl", "陈海林", {{"TEL", "0755-83216688"}, {"TEL2", "chl@example.com"}, {"PC", "518048"}, {"ADDR", "深圳"}});
-    entry("lxh", "李晓红", {{"TEL", "13916082345"}, {"TEL2", "a-very-long-address@example.com"}, {"PC", "200120"}});
+    entry("zwm", "张伟明",
+          {{"TEL", "13801234567"}, {"TEL2", "021-58881234"}, {"PC", "200031"}, {"ADDR", "上海市徐汇区"}});
+    entry("chl", "陈海林",
+          {{"TEL", "0755-83216688"}, {"TEL2", "chl@example.com"}, {"PC", "518048"}, {"ADDR", "深圳"}});
+    entry("lxh", "李晓红",
+          {{"TEL", "13916082345"}, {"TEL2", "a-very-long-address@example.com"}, {"PC", "200120"}});
     book().setOrder(AddressBook::Order::Pcpy);
     port::MemoryReport report;
     book().print("示范基金", clock.now(), report);

@@ -1,6 +1,7 @@
+#include "fund/commission_stats.h"
+
 #include <gtest/gtest.h>
 
-#include "fund/commission_stats.h"
 #include "investors_fixture.h"
 
 using namespace varneth;
@@ -21,17 +22,25 @@ protected:
     void settled(const std::string& dt, const std::string& code, double input, double price, double lprice,
                  double dmoney, int czxh, const char* xabc = "a") {
         add(dt, code, input,
-            {{"UNIT", input / price}, {"PRICE", price}, {"L_PRICE", lprice}, {"DMONEY", dmoney}, {"CZXH", czxh},
-             {"XABC", xabc}, {"B1", "b"}});
+            {{"UNIT", input / price},
+             {"PRICE", price},
+             {"L_PRICE", lprice},
+             {"DMONEY", dmoney},
+             {"CZXH", czxh},
+             {"XABC", xabc},
+             {"B1", "b"}});
     }
-    void withdrawal(const std::string& dt, const std::string& code, double input, int czxh, const char* xabc = "a") {
-        add(dt, code, input, {{"PRICE", 1.0}, {"DMONEY", input}, {"CZXH", czxh}, {"XABC", xabc}, {"B1", "s"}});
+    void withdrawal(const std::string& dt, const std::string& code, double input, int czxh,
+                    const char* xabc = "a") {
+        add(dt, code, input,
+            {{"PRICE", 1.0}, {"DMONEY", input}, {"CZXH", czxh}, {"XABC", xabc}, {"B1", "s"}});
     }
     // One buy settled by withdrawal 1 and one live buy, which a search lists as the one candidate.
     void searched() {
         settled("2025-02-01", "aaa", 1000, 1.0, 1.3, 1250, 1);
         withdrawal("2026-02-01", "aaa", -1250, 1);
-        add("2026-03-01", "bbb", 1000, {{"UNIT", 1000.0}, {"PRICE", 1.0}, {"XABC", "a"}, {"CZXH", 0}, {"B1", "b"}});
+        add("2026-03-01", "bbb", 1000,
+            {{"UNIT", 1000.0}, {"PRICE", 1.0}, {"XABC", "a"}, {"CZXH", 0}, {"B1", "b"}});
         add("2026-12-07", "***", 0, {{"PRICE", 1.2}, {"FUND", 0.0}});
         manager().show();
         ASSERT_TRUE(manager().searchCommission());
@@ -39,7 +48,8 @@ protected:
     CommissionStats& stats() {
         if (!st) {
             st = std::make_unique<CommissionStats>(engine, fund(), manager(), prompter, clock);
-            st->setLabelSink([this](CommissionStats::Label, const std::string& text) { labels.push_back(text); });
+            st->setLabelSink(
+                [this](CommissionStats::Label, const std::string& text) { labels.push_back(text); });
         }
         return *st;
     }
@@ -97,8 +107,8 @@ TEST_F(CommissionStatsTest, RefusedBoxesAndEmptyPeriodsLeaveTheCandidatesAsTheyW
     searched();
     ASSERT_EQ(manager().candidates().count(), 1);
     prompter.messages.clear();
-    for (auto [rate, year, month, said] : std::initializer_list<std::tuple<const char*, const char*, const char*,
-                                                                           const char*>>{
+    for (auto [rate, year, month, said] :
+         std::initializer_list<std::tuple<const char*, const char*, const char*, const char*>>{
              {"abc", "2026", "01-01", CommissionStats::kBadRate},
              {"-1", "2026", "01-01", CommissionStats::kBadRate},
              {"99.5", "2026", "01-01", CommissionStats::kBadRate},
@@ -140,8 +150,8 @@ TEST_F(CommissionStatsTest, OffsettingRowsAreThoseOfTheSelectedWithdrawal) {
     EXPECT_EQ(o.count(), 3);  // both buys and the withdrawal of number 1
     Texts names;
     for (const auto& f : o.def().fields) names.push_back(f.name);
-    EXPECT_EQ(names, (Texts{"撤资序号", "日期", "代码", "姓名", "类型", "进出额", "市值", "股数", "买价", "卖价",
-                            "增值率", "可取资金", "注释"}));
+    EXPECT_EQ(names, (Texts{"撤资序号", "日期", "代码", "姓名", "类型", "进出额", "市值", "股数", "买价",
+                            "卖价", "增值率", "可取资金", "注释"}));
     stats().rows().moveTo(1);
     stats().showOffsets();
     EXPECT_EQ(o.count(), 2);
