@@ -6,6 +6,7 @@
 #include "fund/fund_ledger.h"
 #include "fund/paged_listing.h"
 #include "storage/table.h"
+#include "storage/typed_row.h"
 #include "text/gbk.h"
 
 namespace varneth::fund {
@@ -138,12 +139,7 @@ bool AddressBook::copyCurrent() {
 }
 
 bool AddressBook::appendEntry(std::string_view field, const Value& value) {
-    if (value.isNull() || text::trim(value.toString()).empty()) return false;
-    storage::Action action(engine_);
-    entries_.append();
-    entries_.setValue(field, value);
-    entries_.post();
-    return true;
+    return storage::appendTypedRow(engine_, entries_, field, value);
 }
 
 void AddressBook::print(std::string_view fundName, const port::DateTime& printed,
