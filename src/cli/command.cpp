@@ -22,7 +22,7 @@ const std::vector<Command>& commands() {
         for (auto* more : {referenceCommands, ledgerCommands, orderCommands, viewCommands, accountCommands,
                            linkCommands, fundCommands, performanceCommands, statsCommands,
                            pricesCommands, optimiserCommands, settingsCommands,
-                           historyCommands, investorsCommands})
+                           historyCommands, investorsCommands, fundReportCommands})
             for (auto& c : more()) list.push_back(std::move(c));
         std::sort(list.begin(), list.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
         return list;

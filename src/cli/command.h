@@ -101,6 +101,7 @@ std::vector<Command> optimiserCommands();    // groups, optimise, simulate
 std::vector<Command> settingsCommands();     // settings, margin, exchange
 std::vector<Command> historyCommands();      // history, undo
 std::vector<Command> investorsCommands();    // investors, inout
+std::vector<Command> fundReportCommands();   // commission-stats, addr
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 

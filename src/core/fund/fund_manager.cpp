@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "storage/display_hold.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 
@@ -43,18 +44,6 @@ std::optional<text::Date> dateOf(const storage::Cursor& c) { return text::Date::
 
 // Units below a million keep three decimals; a larger count is kept as it comes.
 double units3(double u) { return std::fabs(u) < 1000000 ? roundScaled(u, 3) : u; }
-
-// Grids on the ledger stay still during a pass and redraw once at its end.
-class Held {
-public:
-    explicit Held(storage::Cursor& c) : c_(c) { c_.suspendDisplay(); }
-    ~Held() { c_.resumeDisplay(); }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-
-private:
-    storage::Cursor& c_;
-};
 
 void put(storage::Cursor& c, const char* field, const Value& v) {
     if (c.value(field).compare(v) != 0) c.setValue(field, v);
@@ -143,7 +132,7 @@ void FundManager::calc() {
     c.last();
     const double p = c.number("PRICE");
     const auto d = dateOf(c);
-    Held held(fund_.table());
+    storage::DisplayHold held(fund_.table());
     // Codes and serials are part of the key: the rows whose mending moves them are mended first, by
     // identity; the valuation then walks positions, which it does not change.
     const int code = c.fieldIndex("PYCODE"), czxh = c.fieldIndex("CZXH"), xabc = c.fieldIndex("XABC");
@@ -190,7 +179,7 @@ void FundManager::calc() {
 int FundManager::withdrawals() {
     storage::Action action(engine_);
     storage::Cursor& c = ledger_;
-    Held held(fund_.table());
+    storage::DisplayHold held(fund_.table());
     const int code = c.fieldIndex("PYCODE"), czxh = c.fieldIndex("CZXH"), input = c.fieldIndex("INPUT");
     const int xabc = c.fieldIndex("XABC"), b1 = c.fieldIndex("B1");
     std::int64_t n = 0;

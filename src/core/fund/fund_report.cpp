@@ -12,12 +12,6 @@ namespace {
 
 const std::string kTitle = "                                      资金进出报告";
 
-std::string rule() {
-    std::string r;
-    for (int i = 0; i < 49; ++i) r += "—";
-    return r;
-}
-
 std::string heading() {
     using text::s10;
     return s10("日期", 9) + s10("券商码", 8) + s10("资金帐号", 9) + s10("代码/类型", 10) + s10("姓名", 8) +
@@ -58,25 +52,10 @@ private:
 
 void writeCapitalReport(const storage::Cursor& ledger, int start, const port::DateTime& printed,
                         port::ReportSink& sink) {
-    const int rows = ledger.count() - start;
-    const int pages = (rows + kRowsPerPage - 1) / kRowsPerPage;
     sink.line("  ");
-    int position = start;
-    for (int page = 1; page <= pages; ++page) {
-        sink.line(kTitle);
-        sink.line("  ");
-        sink.line("                         第" + std::to_string(page) + "页， 共" + std::to_string(pages) +
-                  "页   打印时间:" + printed.iso());
-        sink.line(rule());
-        sink.line(heading());
-        sink.line(rule());
-        for (int n = 0; n < kRowsPerPage && position < ledger.count(); ++n, ++position)
-            sink.line(RowLine(ledger, position).text());
-        sink.line(rule());
-        if (position >= ledger.count()) return;
-        for (int i = 0; i < 9; ++i) sink.line("   ");
-        sink.newPage();
-    }
+    writePagedListing(
+        kTitle, heading(), ledger.count() - start, [&](int row) { return RowLine(ledger, start + row).text(); },
+        printed, sink);
 }
 
 }  // namespace varneth::fund

@@ -6,6 +6,7 @@
 
 #include "ledger/records.h"
 #include "storage/database.h"
+#include "storage/typed_row.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 
@@ -203,12 +204,7 @@ bool CorporateActions::mayEdit(int position) {
 }
 
 bool CorporateActions::appendEntry(std::string_view field, const storage::Value& value) {
-    if (value.isNull() || text::trim(value.toString()).empty()) return false;
-    storage::Action action(engine_);
-    entries_.append();
-    entries_.setValue(field, value);
-    entries_.post();
-    return true;
+    return storage::appendTypedRow(engine_, entries_, field, value);
 }
 
 }  // namespace varneth::ledger

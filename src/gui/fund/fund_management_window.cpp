@@ -14,7 +14,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "fund/address_book_tab.h"
 #include "fund/capital_in_out_window.h"
+#include "fund/commission_stats_window.h"
+#include "fund/report_output.h"
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
@@ -93,7 +96,10 @@ FundManagementWindow::FundManagementWindow(app::Session& session, QWidget* paren
     typesTab_ = tabs_->addTab(buildTypesTab(), QStringLiteral("投资类型定义"));
     tabs_->addTab(later(), QStringLiteral("各资金帐户报告"));
     tabs_->addTab(later(), QStringLiteral("投资报告单定义"));
-    tabs_->addTab(later(), QStringLiteral("投资人通讯录"));
+    auto* addresses = new AddressBookTab(session_, manager_,
+                                         [this] { return fund::currentFundName(manager_.types().table()); });
+    connect(addresses, &AddressBookTab::closeRequested, this, &QWidget::close);
+    tabs_->addTab(addresses, QStringLiteral("投资人通讯录"));
     int previous = 0;
     connect(tabs_, &QTabWidget::currentChanged, this, [this, previous](int now) mutable {
         if (previous == typesTab_ && now != typesTab_) guarded([this] { manager_.types().leave(); });
@@ -245,10 +251,18 @@ QWidget* FundManagementWindow::buildCommissionTab() {
     });
     drawButtons_->setEnabled(false);
     buttons->addWidget(drawButtons_);
+    connect(addButton(buttons, "显示统计已撤资记录"), &QPushButton::clicked, this, &FundManagementWindow::openStats);
     connect(addButton(buttons, "关闭"), &QPushButton::clicked, this, &QWidget::close);
     connect(addButton(buttons, "帮助"), &QPushButton::clicked, this, [this] { help("tich"); });
     layout->addLayout(buttons);
     return tab;
+}
+
+void FundManagementWindow::openStats() {
+    auto* window = new CommissionStatsWindow(session_, manager_, this);
+    // The statistics replace the candidates: nothing is left to draw until a new search.
+    connect(window, &CommissionStatsWindow::candidatesReplaced, this, [this] { drawButtons_->setEnabled(false); });
+    window->showCentred();
 }
 
 // ---- type tab

@@ -41,6 +41,7 @@ private:
     QWidget* later();
     QTableView* grid(ui::CursorModel* model);
     void openInOut();
+    void openStats();
     void typeEdited(const std::string& field, const QString& text);
     void showType();
     void help(const char* topic);

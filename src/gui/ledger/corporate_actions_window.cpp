@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -12,6 +11,7 @@
 #include "storage/error.h"
 #include "ui/centre.h"
 #include "ui/cursor_model.h"
+#include "ui/draft_row.h"
 #include "ui/help_viewer.h"
 
 namespace varneth::gui {
@@ -65,7 +65,7 @@ CorporateActionsWindow::CorporateActionsWindow(app::Session& session, QWidget* p
     });
     grid_ = new QTableView;
     ui::bindGrid(grid_, model_.get());
-    grid_->installEventFilter(this);
+    ui::offerDraftRow(grid_, model_.get());
     auto* group = new QGroupBox(QStringLiteral("已处理送配备查"));
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(grid_);
@@ -124,19 +124,6 @@ void CorporateActionsWindow::apply() {
 void CorporateActionsWindow::help() {
     if (!ui::HelpViewer::showTopic(this, session_.programDir(), QStringLiteral("send")))
         session_.prompter().message(ui::HelpViewer::missingFileMessage());
-}
-
-bool CorporateActionsWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grid_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
-        grid_->currentIndex().row() + 1 >= model_->rowCount()) {
-        // The blank row is only shown; the first value typed into it makes the entry.
-        model_->showDraftRow();
-        const QModelIndex at = grid_->currentIndex();
-        grid_->setCurrentIndex(model_->index(model_->rowCount() - 1, at.isValid() ? at.column() : 0));
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace varneth::gui

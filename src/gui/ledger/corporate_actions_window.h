@@ -30,10 +30,6 @@ signals:
     // An entry was applied: the holdings changed under the views that show them.
     void ledgerChanged();
 
-protected:
-    // Moving down past the last row of the grid appends an entry.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QWidget* buildButtons();
     void apply();
