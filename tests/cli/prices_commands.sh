@@ -18,21 +18,7 @@ run() {  # expected-status expected-output description args…
     [[ $rc == "$want_rc" ]] || fail "$what: exit $rc, expected $want_rc"
     [[ $got == "$want" ]] || fail "$what: got [$got] expected [$want]"
 }
-le32() {  # a 32-bit integer, little-endian, as printf escapes
-    local v=$(($1 & 0xFFFFFFFF))
-    printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255))
-}
-zeros() { printf '\\x00%.0s' $(seq "$1"); }
-day() {  # file close…: one 32-byte record per close, dated from 20261201
-    local file=$1 d=20261201 out=""
-    shift
-    for close in "$@"; do
-        out+="$(le32 $d)$(zeros 12)$(le32 "$close")$(zeros 12)"
-        d=$((d + 1))
-    done
-    mkdir -p "$(dirname "$file")"
-    printf '%b' "$out" >"$file"
-}
+source "$(dirname "$0")/lib/tdx.sh"
 field() {  # table code column: a column of the first row of that code (holdings rows, not closed-out ones)
     "$CLI" --dir "$T/p" export "$1" | awk -F, -v code="$2" -v col="$3" '
         NR == 1 { for (i = 1; i <= NF; i++) if ($i == "CODE") c = i; next }
@@ -68,11 +54,12 @@ run 0 "000001:12.00
 [[ $(field allstocks.DBF 600000 3) == 11.62 ]] || fail "a zero replaced 600000's price"
 
 day "$Q/vipdoc/sz/lday/sz000001.day" 1200 1300
-run 0 "000001:13.00" "display mode 1 shows and writes no price" prices update-mine --mode 1
+# On the day of the fund ledger's last market row, which takes the index levels.
+run 0 "000001:13.00" "display mode 1 shows and writes no price" --now "2026-12-04 17:00:00" prices update-mine --mode 1
 [[ $(field tr2.DBF 000001 11) == 11.62 ]] || fail "mode 1 wrote a holding's price"
 last=$("$CLI" --dir "$T/p" export Fund2.DB | tail -1)
 [[ $(cut -d, -f13,14 <<<"$last") == "12500,3912.4" ]] || fail "index levels: $last"
-run 0 "" "mode 0 writes and shows nothing" prices update-mine --mode 0
+run 0 "" "mode 0 writes and shows nothing" --now "2026-12-04 17:00:00" prices update-mine --mode 0
 [[ $(field tr2.DBF 000001 11) == 13 ]] || fail "mode 0 did not write the holding's price"
 
 run 1 "暂不能读！" "tdx has no code table reader" prices update-codes
