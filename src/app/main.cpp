@@ -57,14 +57,13 @@ int run(int argc, char** argv) {
     if (options.isSet(dirOption)) {
         programDir = std::filesystem::path(options.value(dirOption).toStdU16String());
     } else {
-        programDir = varneth::app::defaultProgramDir(exeDir);
-        if (varneth::app::isInstalled(exeDir)) {
-            try {
+        try {
+            programDir = varneth::app::defaultProgramDir(exeDir);
+            if (varneth::app::isInstalled(exeDir))
                 varneth::app::ensureProgramDirectory(programDir, varneth::app::findDataDir(exeDir));
-            } catch (const varneth::app::SeedError& e) {
-                ui::QtPrompter().message(e.what());
-                return 1;
-            }
+        } catch (const varneth::app::SeedError& e) {
+            ui::QtPrompter().message(e.what());
+            return 1;
         }
     }
 
