@@ -44,15 +44,11 @@ first=$OUT
 market=$(v export Fund2.DB | awk -F, '$3 == "***" { print $1 "," $12 "," $13 "," $14 }' | tail -2)
 [[ $market == "2026-12-04,1.062,12416,3912
 2026-12-07,1.0707,12600,3950" ]] || fail "market rows: $market"
-cli --dir "$P" --now "$NOW" value
-[[ $(head -3 <<<"$OUT") == "S1	2452821.5
-S2	2546792
-S3	2335365" ]] || fail "the summary's totals are not the book's: $OUT"
 
 # A second run the same evening books no second market row and reads the same.
 cli --dir "$P" --now "$NOW" daily
-[[ $RC == 0 && $(tail -8 <<<"$OUT") == "$(tail -8 <<<"$first")" ]] || fail "a second run: $OUT"
-[[ $(v export Fund2.DB | grep -c '^2026-12-07,.*,\*\*\*,') == 1 ]] || fail "two market rows today"
+[[ $RC == 0 && $OUT == "$(tail -8 <<<"$first")" ]] || fail "a second run: $OUT"
+[[ $(v export Fund2.DB | grep -c '^2026-12-07,[^,]*,\*\*\*,') == 1 ]] || fail "two market rows today"
 
 # The quote directory gone: the first step stops, and nothing at all is written.
 tables() { for t in allstocks.DBF code_N_P.DBF tr2.DBF Fund2.DB; do v export "$t"; done; }
