@@ -5,8 +5,8 @@
 #include "prices/price_update.h"
 #include "prices/quote_source.h"
 #include "stats/chart_settings.h"
-#include "text/numbers.h"
 #include "text/gbk.h"
+#include "text/numbers.h"
 
 namespace varneth::app {
 
@@ -23,8 +23,8 @@ bool EveningJob::run() {
     prices::PriceUpdate quotes(s.engine(), sources, s.prompter(), s.clock());
     if (!quotes.updateAll(prices::DisplayMode::UpdateOnly)) return false;
     if (!quotes.updateMine(prices::DisplayMode::UpdateOnly)) return false;
-    reference::Maintenance maintenance(s.engine(), s.holdings().ledger(), s.lookups(), s.prices(), s.prompter(),
-                                       s.clock());
+    reference::Maintenance maintenance(s.engine(), s.holdings().ledger(), s.lookups(), s.prices(),
+                                       s.prompter(), s.clock());
     // From the last row, as the login leaves the fund ledger; the price updates may have moved it.
     s.fund().table().last();
     return updatePrices(s.fund(), maintenance);
@@ -46,7 +46,8 @@ std::optional<std::vector<EveningJob::Line>> EveningJob::summary() {
     if (!book.up_calc()) return std::nullopt;
 
     storage::Cursor fund(session_.kvt(), fund::FundLedger::kTable);
-    const int dt = fund.fieldIndex("DT"), pycode = fund.fieldIndex("PYCODE"), price = fund.fieldIndex("PRICE");
+    const int dt = fund.fieldIndex("DT"), pycode = fund.fieldIndex("PYCODE"),
+              price = fund.fieldIndex("PRICE");
     const int last = fund.count() - 1;
     const auto shown = [&](int field) {
         if (last < 0 || fund.valueAt(last, field).isNull()) return std::string(kNoFigure);

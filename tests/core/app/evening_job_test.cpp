@@ -1,7 +1,7 @@
 // The evening job's day change: what a manager reads first each evening.
-#include <gtest/gtest.h>
-
 #include "app/evening_job.h"
+
+#include <gtest/gtest.h>
 
 using varneth::app::EveningJob;
 

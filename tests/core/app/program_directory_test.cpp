@@ -1,5 +1,7 @@
 // Which program directory a program works in without --dir: an installed one keeps the user's own,
 // made once from the seed and never written over.
+#include "app/program_directory.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,7 +10,6 @@
 #include <optional>
 #include <string>
 
-#include "app/program_directory.h"
 #include "support/temp_dir.h"
 
 using namespace varneth;
