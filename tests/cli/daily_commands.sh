@@ -26,8 +26,7 @@ day "$Q/vipdoc/sh/lday/sh000001.day" 391200 395000
 
 # Fund price 1.062 on 2026-12-04; 600036 and 000001 rise, the rest keep their prices.
 cli --dir "$P" --now "$NOW" daily
-expect 0 "基金文件中没有今天的市场记录,指数没有更新,请先重算基金价格!
-日期	2026-12-07
+expect 0 "日期	2026-12-07
 基金价格	1.0707
 涨跌幅(%)	0.82
 S1	2452821.5
@@ -37,12 +36,13 @@ S3	2335365
 上证指数	3950" "the evening job"
 first=$OUT
 # What the steps wrote: the general table and the holdings from the day files, the price list from
-# the general table, today's market row with the day's index levels; the day before keeps its own.
+# the general table, the day's index levels (first into the day before's row, the last row when
+# the quotes are read, then into today's market row).
 [[ $(field allstocks.DBF 600036 3) == 44 ]] || fail "general price of 600036"
 [[ $(field code_N_P.DBF 600036 3) == 44 ]] || fail "price list of 600036"
 [[ $(field tr2.DBF 600036 11) == 44 && $(field tr2.DBF 000001 11) == 12.5 ]] || fail "holdings prices"
 market=$(v export Fund2.DB | awk -F, '$3 == "***" { print $1 "," $12 "," $13 "," $14 }' | tail -2)
-[[ $market == "2026-12-04,1.062,12416,3912
+[[ $market == "2026-12-04,1.062,12600,3950
 2026-12-07,1.0707,12600,3950" ]] || fail "market rows: $market"
 
 # A second run the same evening books no second market row and reads the same.
@@ -67,8 +67,7 @@ day "$Q/vipdoc/sh/lday/sh600036.day" 4215 4400 4500
 printf 'DT,PYCODE,NAME,INPUT\n2026-12-20,@@@,管理人,0\n' >"$T/future.csv"
 v import Fund2.DB "$T/future.csv" >/dev/null
 cli --dir "$P" --now "2026-12-08 18:00:00" daily
-expect 1 "基金文件中没有今天的市场记录,指数没有更新,请先重算基金价格!
-记录日期超过今天，需修改后再运行！" "a fund ledger row after today"
+expect 1 "记录日期超过今天，需修改后再运行！" "a fund ledger row after today"
 [[ $(field allstocks.DBF 600036 3) == 45 && $(field tr2.DBF 600036 11) == 45 ]] || fail "the price updates were not kept"
 [[ $(field code_N_P.DBF 600036 3) == 44 ]] || fail "据总表更新价格 ran after the fund price stopped"
 

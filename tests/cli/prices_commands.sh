@@ -54,12 +54,11 @@ run 0 "000001:12.00
 [[ $(field allstocks.DBF 600000 3) == 11.62 ]] || fail "a zero replaced 600000's price"
 
 day "$Q/vipdoc/sz/lday/sz000001.day" 1200 1300
-# On the day of the fund ledger's last market row, which takes the index levels.
-run 0 "000001:13.00" "display mode 1 shows and writes no price" --now "2026-12-04 17:00:00" prices update-mine --mode 1
+run 0 "000001:13.00" "display mode 1 shows and writes no price" prices update-mine --mode 1
 [[ $(field tr2.DBF 000001 11) == 11.62 ]] || fail "mode 1 wrote a holding's price"
 last=$("$CLI" --dir "$T/p" export Fund2.DB | tail -1)
 [[ $(cut -d, -f13,14 <<<"$last") == "12500,3912.4" ]] || fail "index levels: $last"
-run 0 "" "mode 0 writes and shows nothing" --now "2026-12-04 17:00:00" prices update-mine --mode 0
+run 0 "" "mode 0 writes and shows nothing" prices update-mine --mode 0
 [[ $(field tr2.DBF 000001 11) == 13 ]] || fail "mode 0 did not write the holding's price"
 
 run 1 "暂不能读！" "tdx has no code table reader" prices update-codes

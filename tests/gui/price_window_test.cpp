@@ -69,7 +69,6 @@ private slots:
         tf::writeDayFile(quotes / "vipdoc/sz/lday/sz000001.day", tf::intBits(1300));
         tf::writeDayFile(quotes / "vipdoc/sz/lday/sz399001.day", tf::intBits(1250000));
         window->setMode(prices::DisplayMode::ShowOnly);
-        demo->clock.set(port::DateTime{2026, 12, 4, 17, 0, 0});  // the day of the last market row
         buttonIn(window, "更新我的股票价")->click();
         QCOMPARE(window->slotText(0), QStringLiteral("000001:13.00"));
         QCOMPARE(fundLast("SZ"), 12500.0);

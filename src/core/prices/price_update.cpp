@@ -183,13 +183,14 @@ bool PriceUpdate::toTodaysMarketRow(storage::Cursor& fund) {
     return false;
 }
 
-// The comparison indices' levels, in every display mode, into today's market row; an empty fund
-// ledger gets no row for them.
+// The comparison indices' levels, in every display mode, into the last fund-ledger row; an empty
+// fund ledger gets no row for them.
 void PriceUpdate::indexLevels(const QuoteReader& reader, Damage& damage) {
     const stats::ComparisonIndices indices =
         stats::ChartSettings(engine_.database(storage::Alias::Curr)).indices();
     storage::Cursor fund(engine_.database(storage::Alias::Kvt), fund::FundLedger::kTable);
-    if (fund.isEmpty() || !toTodaysMarketRow(fund)) return;
+    if (fund.isEmpty()) return;
+    fund.last();
     const std::pair<const std::string*, const char*> levels[] = {{&indices.first.code, "SZ"},
                                                                  {&indices.second.code, "SHZ"}};
     for (const auto& [code, field] : levels) {

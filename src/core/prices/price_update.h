@@ -82,8 +82,8 @@ private:
     void pricePass(storage::Cursor& rows, const char* field, const QuoteReader& reader, DisplayMode mode,
                    Damage& damage);
     void indexLevels(const QuoteReader& reader, Damage& damage);
-    // Today's market row, where the day's index levels belong: an earlier day's row keeps its own.
-    // False (told) when the fund ledger has none yet.
+    // Today's market row, where the exchange files' index levels belong. False (told) when the fund
+    // ledger has none yet.
     bool toTodaysMarketRow(storage::Cursor& fund);
     bool exchangeCodes(const QuoteSource& source);
     void appe_code(const std::filesystem::path& file, const CodeTableLayout& layout, DisplayMode mode,

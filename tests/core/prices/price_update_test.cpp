@@ -61,19 +61,6 @@ TEST_F(PriceUpdateTest, MinePricesTheHoldingsOnlyAndKeepsStoredLevelsOnZero) {
     EXPECT_EQ(fundLast("SHZ").toDouble(), 3912);
 }
 
-TEST_F(PriceUpdateTest, LevelsWaitForTodaysMarketRowAndLeaveAnEarlierDaysAlone) {
-    tdx("sz", "000001", 1200);
-    tdx("sz", "399001", 1260000);
-    tdx("sh", "000001", 395000);
-    clock.set(port::DateTime{2026, 12, 7, 18, 0, 0});  // the last market row is 2026-12-04's
-
-    ASSERT_TRUE(update->updateMine(DisplayMode::UpdateOnly));
-    EXPECT_EQ(held("000001"), static_cast<double>(12.0f));
-    EXPECT_EQ(fundLast("SZ").toDouble(), 12416);
-    EXPECT_EQ(fundLast("SHZ").toDouble(), 3912);
-    EXPECT_EQ(prompter.messages, Strings{PriceUpdate::kNoMarketRowToday});
-}
-
 TEST_F(PriceUpdateTest, EmptyFundLedgerGetsNoRowForTheLevels) {
     {
         storage::Cursor fund(engine.database(storage::Alias::Kvt), "Fund2.DB");
