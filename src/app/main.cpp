@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/login_window.h"
+#include "app/program_directory.h"
 #include "port/clock.h"
 #include "storage/engine.h"
 #include "storage/file_error.h"
@@ -49,10 +50,22 @@ int run(int argc, char** argv) {
     options.addOption(dirOption);
     options.process(app);
 
-    // The program directory is the installation directory the program is started in.
-    const std::filesystem::path programDir =
-        options.isSet(dirOption) ? std::filesystem::path(options.value(dirOption).toStdU16String())
-                                 : std::filesystem::current_path();
+    // The program directory is the one named, else the directory the program is started in; an
+    // installed program uses the user's own, made from the seed on its first start.
+    const std::filesystem::path exeDir(QCoreApplication::applicationDirPath().toStdU16String());
+    std::filesystem::path programDir;
+    if (options.isSet(dirOption)) {
+        programDir = std::filesystem::path(options.value(dirOption).toStdU16String());
+    } else {
+        try {
+            programDir = varneth::app::defaultProgramDir(exeDir);
+            if (varneth::app::isInstalled(exeDir))
+                varneth::app::ensureProgramDirectory(programDir, varneth::app::findDataDir(exeDir));
+        } catch (const varneth::app::SeedError& e) {
+            ui::QtPrompter().message(e.what());
+            return 1;
+        }
+    }
 
     storage::Engine engine;
     // The hourglass while an action waits for a scheduled job's write to end.

@@ -29,13 +29,17 @@ public:
 
 // Options that stand before or after the command.
 struct GlobalOptions {
-    std::filesystem::path dir = ".";
+    std::optional<std::filesystem::path> dir;  // none: the default program directory
     std::optional<std::string> account;
     std::optional<std::string> password;
     std::optional<port::DateTime> now;
     std::string answers;  // y/n, used in order
     bool yes = false;     // the answer once `answers` is used up
 };
+
+// The program directory a command works in, absolute: --dir, else the one the window would use
+// (the user's own when installed, the current directory otherwise).
+std::filesystem::path programDirectory(const GlobalOptions& global, const std::filesystem::path& exeDir);
 
 // One parsed command line.
 struct Invocation {
@@ -57,6 +61,7 @@ struct Context {
     std::filesystem::path exeDir;
 
     const std::string& arg(std::size_t i) const { return call.args.at(i); }
+    std::filesystem::path programDir() const;
     std::optional<std::string> option(const std::string& name) const;
     bool flag(const std::string& name) const { return call.options.count(name) > 0; }
 };
@@ -102,6 +107,7 @@ std::vector<Command> settingsCommands();     // settings, margin, exchange
 std::vector<Command> historyCommands();      // history, undo
 std::vector<Command> investorsCommands();    // investors, inout
 std::vector<Command> fundReportCommands();   // commission-stats, addr
+std::vector<Command> dailyCommands();        // daily
 const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 

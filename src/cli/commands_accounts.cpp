@@ -9,19 +9,11 @@
 
 namespace varneth::cli {
 
-namespace fs = std::filesystem;
 using accounts::AccountAdmin;
 using accounts::FileCopy;
 using accounts::PasswordChange;
 
 namespace {
-
-// Absolute, as the login of every other command sees it.
-fs::path programDirectory(const fs::path& given) {
-    fs::path dir = fs::absolute(given).lexically_normal();
-    if (!dir.has_filename() && dir.has_parent_path() && dir != dir.root_path()) dir = dir.parent_path();
-    return dir;
-}
 
 void allowOnly(const Context& ctx, const std::set<std::string>& allowed) {
     for (const auto& [name, value] : ctx.call.options)
@@ -87,7 +79,7 @@ int passwd(Context& ctx, app::Login& login) {
 }
 
 int account(Context& ctx) {
-    app::Login login(ctx.engine, programDirectory(ctx.call.global.dir), ctx.prompter, ctx.clock);
+    app::Login login(ctx.engine, ctx.programDir(), ctx.prompter, ctx.clock);
     const std::string& what = ctx.arg(0);
     if (what == "add") return add(ctx, login);
     if (what == "delete") return remove(ctx, login);

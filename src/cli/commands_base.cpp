@@ -70,8 +70,11 @@ void requireSingleQuery(storage::Database& db, const std::string& sql) {
     if (!readOnly || skipBlanks(rest, 0, true) != rest.size()) throw storage::Error(kOnlyQueries);
 }
 
+// Without DIR: the program directory the other commands use, so that an installed program's first
+// `init` makes the user's own.
 int init(Context& ctx) {
-    app::createProgramDirectory(ctx.arg(0), app::findDataDir(ctx.exeDir), ctx.flag("bare"));
+    const std::filesystem::path dir = ctx.call.args.empty() ? ctx.programDir() : std::filesystem::path(ctx.arg(0));
+    app::createProgramDirectory(dir, app::findDataDir(ctx.exeDir), ctx.flag("bare"));
     return 0;
 }
 
@@ -167,7 +170,7 @@ int login(Context& ctx) {
 
 std::vector<Command> baseCommands() {
     return {
-        {"init", "DIR [--bare]", 1, 1, {{"bare", false}}, false, init},
+        {"init", "[DIR] [--bare]", 0, 1, {{"bare", false}}, false, init},
         {"tables", "", 0, 0, {}, true, tables, Command::Access::Read},
         {"export", "TABLE [--order NAME]", 1, 1, {{"order", true}}, true, exportTable, Command::Access::Read},
         {"import", "TABLE FILE.csv [--encoding gbk]", 2, 2, {{"encoding", true}}, true, importTable},

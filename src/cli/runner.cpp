@@ -19,13 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Absolute, so that the account directory the login reports reads the same from anywhere.
-fs::path programDirectory(const fs::path& given) {
-    fs::path dir = fs::absolute(given).lexically_normal();
-    if (!dir.has_filename() && dir.has_parent_path() && dir != dir.root_path()) dir = dir.parent_path();
-    return dir;
-}
-
 // The journal names an action by who ran which command line when.
 void nameActions(storage::Engine& engine, port::Clock& clock, std::string account, std::string commandText) {
     engine.setLabeller([&clock, account = std::move(account), commandText = std::move(commandText)] {
@@ -35,7 +28,7 @@ void nameActions(storage::Engine& engine, port::Clock& clock, std::string accoun
 
 int runLoggedIn(const Invocation& call, storage::Engine& engine, port::Prompter& prompter,
                 port::Clock& clock, std::ostream& out, const fs::path& exeDir) {
-    app::Login login(engine, programDirectory(call.global.dir), prompter, clock);
+    app::Login login(engine, programDirectory(call.global, exeDir), prompter, clock);
     if (!login.start()) return 1;
     // As in the login window: without a typed name the pre-filled one is used.
     std::string name = call.global.account ? *call.global.account : login.lastPicked();

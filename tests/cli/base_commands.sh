@@ -21,6 +21,11 @@ mkdir "$T/empty-dir"
 run init "$T/empty-dir" --bare
 ok "" "init into an empty directory"
 
+run --dir "$T/by-dir" init --bare
+ok "" "init without DIR makes the program directory"
+run --dir "$T/by-dir" login
+ok "$T/by-dir/user" "init without DIR makes the program directory"
+
 run init "$B"
 expect_rc 1 "init over tables"
 expect_in_out "目录中已有数据表" "init over tables"
@@ -156,7 +161,7 @@ usage --dir "$B" --answers yx tables
 usage --dir "$B" --yes --no tables
 usage --dir "$B" login --yes=1
 usage --dir
-usage init
+usage init "$T/a" "$T/b"
 
 run --dir "$B" --now "2024-02-29 23:59:59" --yes login
 ok "$B/user" "a good --now and --yes"

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -70,16 +71,40 @@ void copyDatabase(const fs::path& from, const fs::path& to) {
     if (!ok) throw SeedError("无法复制数据库 " + from.string() + "：" + err);
 }
 
+fs::path installedDataDir(const fs::path& exeDir) {
+    return exeDir.parent_path() / "share" / "varneth" / "data";
+}
+
 }  // namespace
 
 fs::path findDataDir(const fs::path& exeDir) {
-    std::vector<fs::path> candidates = {exeDir / "data", exeDir.parent_path() / "data",
-                                        exeDir.parent_path() / "share" / "varneth" / "data",
+    std::vector<fs::path> candidates = {exeDir / "data", exeDir.parent_path() / "data", installedDataDir(exeDir),
                                         fs::path(VARNETH_SOURCE_DATA_DIR)};
     std::error_code ec;
     for (const auto& c : candidates)
         if (fs::is_directory(c / "shared", ec)) return c;
     return fs::path(VARNETH_SOURCE_DATA_DIR);
+}
+
+bool isInstalled(const fs::path& exeDir) {
+    return findDataDir(exeDir) == installedDataDir(exeDir);
+}
+
+fs::path userDataHome(const char* xdgDataHome, const char* home) {
+    if (xdgDataHome && fs::path(xdgDataHome).is_absolute()) return xdgDataHome;
+    if (home && *home) return fs::path(home) / ".local" / "share";
+    throw SeedError("未设置HOME或XDG_DATA_HOME，找不到用户数据目录。");
+}
+
+fs::path defaultProgramDir(const fs::path& exeDir) {
+    if (!isInstalled(exeDir)) return fs::current_path();
+    return userDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")) / "varneth";
+}
+
+bool ensureProgramDirectory(const fs::path& dir, const fs::path& dataDir) {
+    if (holdsTables(dir)) return false;
+    createProgramDirectory(dir, dataDir, /*bare=*/false);
+    return true;
 }
 
 bool holdsTables(const fs::path& dir) {

@@ -169,6 +169,20 @@ bool PriceUpdate::updateMine(DisplayMode mode) {
     return true;
 }
 
+bool PriceUpdate::toTodaysMarketRow(storage::Cursor& fund) {
+    const std::string today = clock_.now().isoDate();
+    for (int at = fund.count() - 1; at >= 0; --at) {
+        fund.moveTo(at);
+        const auto dt = fund.date("DT");
+        if (fund.text("PYCODE") == fund::FundLedger::kMarketCode && dt && *dt <= today) {
+            if (*dt == today) return true;
+            break;
+        }
+    }
+    prompter_.message(kNoMarketRowToday);
+    return false;
+}
+
 // The comparison indices' levels, in every display mode, into the last fund-ledger row; an empty
 // fund ledger gets no row for them.
 void PriceUpdate::indexLevels(const QuoteReader& reader, Damage& damage) {
@@ -289,20 +303,7 @@ void PriceUpdate::dbf_price(const ExchangeFiles& files) {
 
 void PriceUpdate::dbf_index(const ExchangeFiles& files) {
     storage::Cursor fund(engine_.database(storage::Alias::Kvt), fund::FundLedger::kTable);
-    const std::string today = clock_.now().isoDate();
-    bool found = false;
-    for (int at = fund.count() - 1; at >= 0; --at) {
-        fund.moveTo(at);
-        const auto dt = fund.date("DT");
-        if (fund.text("PYCODE") == fund::FundLedger::kMarketCode && dt && *dt <= today) {
-            found = *dt == today;
-            break;
-        }
-    }
-    if (!found) {
-        prompter_.message(kNoMarketRowToday);
-        return;
-    }
+    if (!toTodaysMarketRow(fund)) return;
     if (const auto* sz = files.findIndex(kShenzhenIndexName); sz && sz->price != 0) {
         put(fund, "SZ", text::roundHalfEven(sz->price));
         prompter_.message(kShenzhenIndexUpdated);

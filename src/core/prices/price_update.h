@@ -82,6 +82,9 @@ private:
     void pricePass(storage::Cursor& rows, const char* field, const QuoteReader& reader, DisplayMode mode,
                    Damage& damage);
     void indexLevels(const QuoteReader& reader, Damage& damage);
+    // Today's market row, where the exchange files' index levels belong. False (told) when the fund
+    // ledger has none yet.
+    bool toTodaysMarketRow(storage::Cursor& fund);
     bool exchangeCodes(const QuoteSource& source);
     void appe_code(const std::filesystem::path& file, const CodeTableLayout& layout, DisplayMode mode,
                    storage::Cursor& general);

@@ -1,6 +1,7 @@
 #include "app/session_windows.h"
 
 #include "accounts/linked_program_window.h"
+#include "app/evening_job.h"
 #include "app/main_window.h"
 #include "fund/fund_management_window.h"
 #include "fund/fund_window.h"
@@ -134,10 +135,7 @@ void SessionWindows::reopenAfterUndo() {
 void SessionWindows::updatePrices() {
     {
         const ui::WaitCursor wait;
-        session_.fund().recompute();
-        reference::Maintenance& m = settingsWindow().maintenance();
-        m.pricesFromGeneral();
-        m.pricesToLedger();
+        app::updatePrices(session_.fund(), settingsWindow().maintenance());
     }
     main_.views().reopen();
 }
