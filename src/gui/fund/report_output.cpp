@@ -1,0 +1,42 @@
+#include "fund/report_output.h"
+
+#include "ui/report_printer.h"
+#include "ui/save_dialog.h"
+
+namespace varneth::gui {
+
+namespace {
+
+class ToldFile : public port::TextFileReport {
+public:
+    ToldFile(std::filesystem::path file, port::Prompter& prompter)
+        : TextFileReport(std::move(file)), prompter_(prompter) {}
+    bool finish() override {
+        if (TextFileReport::finish()) return true;
+        prompter_.message(port::cannotWrite(file()));
+        return false;
+    }
+
+private:
+    port::Prompter& prompter_;
+};
+
+}  // namespace
+
+fund::OpenReport reportOutput(QWidget* parent, app::Session& session, QString title, std::string prefix,
+                              std::string name) {
+    return [=, &session](fund::ReportTarget target) -> std::unique_ptr<port::ReportSink> {
+        if (target == fund::ReportTarget::Printer)
+            return std::make_unique<ui::ReportPrinter>(parent, session.prompter(), title,
+                                                       ui::reportFolder(session.accountDir()));
+        const auto proposed =
+            fund::proposedReportFile(session.accountDir(), prefix, name, session.clock().now());
+        const QString file = ui::saveFileName(parent, QStringLiteral("打印还是存文件选择"), proposed.parent_path(),
+                                              QString::fromStdU16String(proposed.filename().u16string()),
+                                              QStringLiteral("文本文件 (*.txt)"));
+        if (file.isEmpty()) return nullptr;
+        return std::make_unique<ToldFile>(std::filesystem::path(file.toStdU16String()), session.prompter());
+    };
+}
+
+}  // namespace varneth::gui
