@@ -10,20 +10,13 @@ namespace varneth::fund {
 
 using storage::Value;
 using text::s10;
-using text::shortestText;
 
 namespace {
-
-std::string whole(double x) {
-    if (!std::isfinite(x)) return text::plainText(x);
-    const double r = text::roundHalfEven(x);
-    return std::to_string(static_cast<std::int64_t>(r == 0 ? 0 : r));
-}
 
 // A growth rate in percent to two decimals; none when nothing net was brought in.
 std::string rate(double value, double input) {
     if (!(input > 0)) return "-";
-    return shortestText(text::roundScaled((value / input - 1) * 100, 2));
+    return fixedText((value / input - 1) * 100, 2);
 }
 
 }  // namespace
@@ -91,13 +84,13 @@ AccountSummary CashAccounts::selezj() {
     const Held h = held(qsdm, zjzh);
     const double d = text::roundHalfEven(h.cost3 * h.rate - input);
     s.code = "$" + zjzh;
-    s.amount = whole(input);
-    s.value = shortestText(h.cost3);
+    s.amount = wholeText(input);
+    s.value = fixedText(h.cost3, 2);
     if (zjzh == kCashAccount) {
-        s.first = s.second = "差额:" + whole(d);
+        s.first = s.second = "差额:" + wholeText(d);
     } else {
-        s.first = "增值" + whole(d);
-        s.second = input > 0 ? "余额增值率:" + whole(d / input * 100) + "%" : kOverdrawn;
+        s.first = "增值" + wholeText(d);
+        s.second = input > 0 ? "余额增值率:" + wholeText(d / input * 100) + "%" : kOverdrawn;
     }
     return s;
 }
@@ -123,8 +116,8 @@ void CashAccounts::write(const std::string& fundName, bool details, port::Report
                             " 打印时间:" + clock_.now().iso()));
     sink.line("投资总结：");
     sink.line(s10("投资金额", 10) + s10("市值", 10) + s10("增值率%", 10) + s10("折扣价值", 10) + s10("折扣增值率%", 10));
-    sink.line(s10(whole(input), 10) + s10(whole(h.cost2), 10) + s10(rate(h.cost2, input), 10) +
-              s10(whole(discounted), 10) + s10(rate(discounted, input), 10));
+    sink.line(s10(wholeText(input), 10) + s10(wholeText(h.cost2), 10) + s10(rate(h.cost2, input), 10) +
+              s10(wholeText(discounted), 10) + s10(rate(discounted, input), 10));
     if (details) {
         sink.line("  ");
         sink.line("资金进出记录：");
@@ -134,10 +127,10 @@ void CashAccounts::write(const std::string& fundName, bool details, port::Report
         const auto at = [&](int i, const char* f) -> const Value& { return m.valueAt(i, m.fieldIndex(f)); };
         for (int i = 0; i < m.count(); ++i) {
             const double x = at(i, "input").toDouble();
-            const std::string amount = whole(x);
+            const std::string amount = wholeText(x);
             sink.line(s10(at(i, "dt").toString(), 10) + s10(at(i, "name").toString(), 10) +
                       (x < 0 ? s10(amount, 10) : " " + s10(amount, 9)) +
-                      s10(shortestText(at(i, "price").toDouble()), 8) + at(i, "note").toString());
+                      s10(fixedText(at(i, "price").toDouble(), 4), 8) + at(i, "note").toString());
         }
         sink.line(reportRule());
     }

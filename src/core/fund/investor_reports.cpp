@@ -17,27 +17,6 @@ using text::shortestText;
 
 namespace {
 
-// A whole number as the reports print it: rounded half to even, "-0" never shown.
-std::string whole(double x) {
-    if (!std::isfinite(x)) return text::plainText(x);
-    const double r = text::roundHalfEven(x);
-    return std::to_string(static_cast<std::int64_t>(r == 0 ? 0 : r));
-}
-
-// At most `decimals` decimals, trailing zeros dropped: 933.3, never 933.3000000000001.
-std::string fixed(double x, int decimals) {
-    if (!std::isfinite(x)) return text::plainText(x);
-    const double r = text::roundScaled(x, decimals);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, r == 0 ? 0.0 : r);
-    std::string t = buf;
-    if (t.find('.') != std::string::npos) {
-        t.erase(t.find_last_not_of('0') + 1);
-        if (t.back() == '.') t.pop_back();
-    }
-    return t == "-0" ? "0" : t;
-}
-
 // Negative amounts fill their column; others stand one space in, so signs line up.
 std::string signedCell(const std::string& text, double x, int width) {
     return x < 0 ? s10(text, width) : " " + s10(text, width - 1);
@@ -64,10 +43,10 @@ std::string investorCells(const storage::Cursor& c, int row) {
 std::string valueCells(const storage::Cursor& c, int row, std::optional<double> final) {
     const storage::Value& a = c.valueAt(row, c.fieldIndex("a_price"));
     const bool priced = !a.isNull() && std::isfinite(a.toDouble());
-    std::string line = priced ? s10(fixed(a.toDouble(), 3), 8) : std::string(9, ' ');
-    line += s10(final ? fixed(*final, 3) : "", 8);
-    line += s10(text::trim(fixed(number(c, row, "zzl"), 2)), 9);
-    line += s10(whole(number(c, row, "asset")), 10) + s10(whole(number(c, row, "dmoney")), 10);
+    std::string line = priced ? s10(fixedText(a.toDouble(), 3), 8) : std::string(9, ' ');
+    line += s10(final ? fixedText(*final, 3) : "", 8);
+    line += s10(text::trim(fixedText(number(c, row, "zzl"), 2)), 9);
+    line += s10(wholeText(number(c, row, "asset")), 10) + s10(wholeText(number(c, row, "dmoney")), 10);
     return line;
 }
 
@@ -76,6 +55,28 @@ const char* displayFilter(FundManager::Display d) { return d == FundManager::Dis
 }  // namespace
 
 // ---- shared layout and output
+
+// A whole number as the reports print it: rounded half to even, "-0" never shown.
+std::string wholeText(double x) {
+    if (!std::isfinite(x)) return text::plainText(x);
+    const double r = text::roundHalfEven(x);
+    return std::to_string(static_cast<std::int64_t>(r == 0 ? 0 : r));
+}
+
+// At most `decimals` decimals, trailing zeros dropped: 933.3, never 933.3000000000001.
+std::string fixedText(double x, int decimals) {
+    if (!std::isfinite(x)) return text::plainText(x);
+    const double r = text::roundScaled(x, decimals);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, r == 0 ? 0.0 : r);
+    std::string t = buf;
+    if (t.find('.') != std::string::npos) {
+        t.erase(t.find_last_not_of('0') + 1);
+        if (t.back() == '.') t.pop_back();
+    }
+    return t == "-0" ? "0" : t;
+}
+
 
 bool deliverReport(port::Prompter& prompter, const OpenReport& open, std::optional<ReportTarget> target,
                    const std::function<void(port::ReportSink&)>& write) {
@@ -198,11 +199,11 @@ void InvestorReports::writeVoucher(const ReportDefinition& def, port::ReportSink
     const storage::Cursor& upper = manager_.investors();
     for (int i = 0; i < upper.count(); ++i)
         if (field(upper, i, "pycode") == code) held += number(upper, i, "unit");
-    const std::string amount = fixed(input, 2);
+    const std::string amount = fixedText(input, 2);
     sink.line(s10(field(rows, at, "dt"), 11) + (input >= 0 ? s10(amount, 9) + s10("", 9) : s10("", 9) + s10(amount, 9)) +
-              s10(field(rows, at, "xabc"), 5) + s10(fixed(number(rows, at, "price"), 4), 9) +
-              s10(field(rows, at, "czxh"), 9) + s10(fixed(number(rows, at, "unit"), 3), 10) +
-              s10(fixed(held, 3), 10) + " " + field(rows, at, "note"));
+              s10(field(rows, at, "xabc"), 5) + s10(fixedText(number(rows, at, "price"), 4), 9) +
+              s10(field(rows, at, "czxh"), 9) + s10(fixedText(number(rows, at, "unit"), 3), 10) +
+              s10(fixedText(held, 3), 10) + " " + field(rows, at, "note"));
     const std::int64_t czxh = rows.valueAt(at, rows.fieldIndex("czxh")).toInt();
     if (input < 0 && czxh > 0) {
         sink.line("投资记录冲销如下(撤资序号相同,股数正负相等):");
@@ -226,10 +227,10 @@ void InvestorReports::writeVoucher(const ReportDefinition& def, port::ReportSink
             // Kept to one decimal, printed and counted whole so that the columns add up.
             if (type && type->c9) charge = text::roundHalfEven(text::roundScaled(last * unit * type->e12 / 100, 1));
             const double commission = in > 0 ? std::max(asset - fee - charge - dmoney, 0.0) : 0.0;
-            sink.line(s10(field(rows, i, "dt"), 11) + s10(fixed(in, 2), 9) + s10(field(rows, i, "xabc"), 5) +
-                      s10(fixed(unit, 3), 10) + s10(fixed(price, 4), 8) + s10(fixed(last, 4), 8) +
-                      s10(whole(asset), 10) + s10(whole(fee), 8) + s10(whole(charge), 8) +
-                      s10(whole(commission), 8) + s10(fixed(dmoney, 2), 10));
+            sink.line(s10(field(rows, i, "dt"), 11) + s10(fixedText(in, 2), 9) + s10(field(rows, i, "xabc"), 5) +
+                      s10(fixedText(unit, 3), 10) + s10(fixedText(price, 4), 8) + s10(fixedText(last, 4), 8) +
+                      s10(wholeText(asset), 10) + s10(wholeText(fee), 8) + s10(wholeText(charge), 8) +
+                      s10(wholeText(commission), 8) + s10(fixedText(dmoney, 2), 10));
         }
     }
     writeTypeRules(field(rows, at, "xabc"), sink);
@@ -307,9 +308,9 @@ void InvestorReports::writeManagerSummary(port::ReportSink& sink) {
     const double input = number(upper, at, "input"), unit = number(upper, at, "unit");
     const double owned = price == 0 ? 0 : fundValue / price - un;
     const double afterCommission = fundValue - dm;
-    sink.line(investorCells(upper, at) + signedCell(whole(input), input, 9) + signedCell(whole(unit), unit, 10) +
-              s10(whole(owned), 13) + s10(whole(price * owned), 13) + s10(whole(afterCommission), 15) +
-              s10(whole(afterCommission - input), 13));
+    sink.line(investorCells(upper, at) + signedCell(wholeText(input), input, 9) + signedCell(wholeText(unit), unit, 10) +
+              s10(wholeText(owned), 13) + s10(wholeText(price * owned), 13) + s10(wholeText(afterCommission), 15) +
+              s10(wholeText(afterCommission - input), 13));
 }
 
 void InvestorReports::writeInvestorSummary(port::ReportSink& sink) {
@@ -325,7 +326,7 @@ void InvestorReports::writeInvestorSummary(port::ReportSink& sink) {
         if (std::fabs(amount) < 1) amount = 0;
         double unit = number(upper, i, "unit");
         if (std::fabs(unit) <= 0.001) unit = 0;
-        sink.line(investorCells(upper, i) + s10(whole(amount), 10) + s10(fixed(unit, 1), 10) + valueCells(upper, i, final));
+        sink.line(investorCells(upper, i) + s10(wholeText(amount), 10) + s10(fixedText(unit, 1), 10) + valueCells(upper, i, final));
     }
 }
 
@@ -362,10 +363,10 @@ void InvestorReports::writeRecords(port::ReportSink& sink) {
             no = s10(paired ? "*" : "", 4);
         const std::string shortDate = dt.size() >= 10 ? dt.substr(2, 2) + dt.substr(5, 2) + dt.substr(8, 2) : dt;
         sink.line(s10(shortDate, 7) + s10(field(rows, i, "name") + " " + field(rows, i, "xabc"), 11) +
-                  s10(whole(input), 9) + no + s10(fixed(number(rows, i, "unit"), 1), 9) +
-                  s10(fixed(number(rows, i, "price"), 3), 8) + s10(fixed(number(rows, i, "l_price"), 3), 8) +
-                  s10(fixed(number(rows, i, "zzl"), 2), 7) + s10(whole(number(rows, i, "asset")), 7) +
-                  s10(whole(number(rows, i, "dmoney")), 9) + " " + field(rows, i, "note"));
+                  s10(wholeText(input), 9) + no + s10(fixedText(number(rows, i, "unit"), 1), 9) +
+                  s10(fixedText(number(rows, i, "price"), 3), 8) + s10(fixedText(number(rows, i, "l_price"), 3), 8) +
+                  s10(fixedText(number(rows, i, "zzl"), 2), 7) + s10(wholeText(number(rows, i, "asset")), 7) +
+                  s10(wholeText(number(rows, i, "dmoney")), 9) + " " + field(rows, i, "note"));
     }
 }
 
@@ -398,8 +399,8 @@ void InvestorReports::writeTotal(const ReportDefinition& def, port::ReportSink& 
         sink.line(reportRule());
         for (int n = 0; n < kRowsPerPage && i < rows; ++n, ++i) {
             const auto found = final.find(field(upper, i, "pycode"));
-            sink.line(investorCells(upper, i) + s10(whole(number(upper, i, "input")), 10) +
-                      s10(fixed(number(upper, i, "unit"), 3), 10) +
+            sink.line(investorCells(upper, i) + s10(wholeText(number(upper, i, "input")), 10) +
+                      s10(fixedText(number(upper, i, "unit"), 3), 10) +
                       valueCells(upper, i, found == final.end() ? std::nullopt : std::optional(found->second)));
         }
         sink.line(reportRule());

@@ -41,6 +41,8 @@ std::filesystem::path proposedReportFile(const std::filesystem::path& accountDir
                                          std::string_view name, const port::DateTime& today);
 
 // Shared layout of the fund reports.
+std::string wholeText(double x);  // rounded half to even; never "-0"
+std::string fixedText(double x, int decimals);  // at most `decimals` decimals, trailing zeros dropped
 std::string reportRule();  // 49 "—"
 // Spaces before a line so that it sits centred in `span` columns of GBK bytes (halved toward zero).
 std::string centred(std::string_view text, int span);
