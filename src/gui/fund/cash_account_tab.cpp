@@ -86,19 +86,25 @@ CashAccountTab::CashAccountTab(app::Session& session, FundName fundName, QWidget
     for (QPushButton* b : {print, help, close}) buttons->addWidget(b);
     layout->addLayout(buttons, 3, 0, 1, 2);
 
+    // Selecting an account moves the account cursor again: follow a move made by the user only.
     connect(accountModel_.get(), &ui::CursorModel::currentRowChanged, this, [this](int row) {
-        if (row < 0) return;
+        if (row < 0 || following_) return;
+        following_ = true;
         try {
             accounts_.select(accounts_.accounts().text("qsdm"), accounts_.accounts().text("zjzh"));
         } catch (const storage::Error& e) {
             session_.prompter().message(e.what());
         }
+        following_ = false;
         showSelected();
     });
     connect(holdingsGrid_, &QTableView::clicked, this, [this](const QModelIndex& index) {
         holdingsModel_->moveCursorTo(index.row());
         const storage::Cursor& h = accounts_.holdings();
-        if (accounts_.select(h.text("qsdm"), h.text("zjzh"))) showSelected();
+        following_ = true;
+        const bool found = accounts_.select(h.text("qsdm"), h.text("zjzh"));
+        following_ = false;
+        if (found) showSelected();
     });
     connect(print, &QPushButton::clicked, this, &CashAccountTab::print);
     connect(help, &QPushButton::clicked, this, [this] {
@@ -112,11 +118,13 @@ CashAccountTab::CashAccountTab(app::Session& session, FundName fundName, QWidget
 CashAccountTab::~CashAccountTab() = default;
 
 void CashAccountTab::reload() {
+    following_ = true;
     try {
         accounts_.open();
     } catch (const storage::Error& e) {
         session_.prompter().message(e.what());
     }
+    following_ = false;
     showSelected();
 }
 

@@ -48,6 +48,7 @@ private:
     QLineEdit *code_ = nullptr, *amount_ = nullptr, *value_ = nullptr;
     QLabel *first_ = nullptr, *second_ = nullptr;
     QCheckBox* details_ = nullptr;
+    bool following_ = false;
 };
 
 }  // namespace varneth::gui
