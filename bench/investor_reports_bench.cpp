@@ -1,29 +1,19 @@
 // The total investor report of 1,000 investors (100,000 fund-ledger rows) written to a text file.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <memory>
 
-#include "app/login.h"
-#include "app/program_directory.h"
+#include "book.h"
 #include "fund/fund_ledger.h"
 #include "fund/fund_manager.h"
 #include "fund/investor_reports.h"
-#include "port/prompter.h"
 
 using namespace varneth;
 
 namespace {
 
-struct ReportBook {
+struct ReportBook : bench::LoggedIn {
     ReportBook() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "varneth-bench-XXXXXX").string();
-        dir = mkdtemp(tmpl.data());
-        app::createProgramDirectory(dir / "p", app::findDataDir(dir), true);
-        login = std::make_unique<app::Login>(engine, dir / "p", prompter, clock);
-        login->start();
-        session = login->enter("我的帐户", "");
         session->kvt().execute(
             "WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < 99999) "
             "INSERT INTO \"Fund2.DB\" (DT, Num, PYCODE, NAME, INPUT, XABC, UNIT, PRICE, L_PRICE, DMONEY, CZXH, B1) "
@@ -35,15 +25,10 @@ struct ReportBook {
         reports = std::make_unique<fund::InvestorReports>(engine, *manager, prompter, clock);
     }
     ~ReportBook() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+        reports.reset();
+        manager.reset();
+        fund.reset();
     }
-    std::filesystem::path dir;
-    storage::Engine engine;
-    port::ScriptedPrompter prompter;
-    port::FixedClock clock{port::DateTime{2026, 12, 7, 15, 30, 0}};
-    std::unique_ptr<app::Login> login;
-    std::unique_ptr<app::Session> session;
     std::unique_ptr<fund::FundLedger> fund;
     std::unique_ptr<fund::FundManager> manager;
     std::unique_ptr<fund::InvestorReports> reports;

@@ -46,7 +46,7 @@ fund::OpenReport fileFor(Context& ctx, const char* prefix, const std::string& na
             file = fund::proposedReportFile(ctx.session->accountDir(), prefix, name, ctx.clock.now());
             ctx.out << file.string() << '\n';
         }
-        return std::make_unique<ReportFile>(file.string(), ctx.prompter);
+        return std::make_unique<ReportFile>(file, ctx.prompter);
     };
 }
 

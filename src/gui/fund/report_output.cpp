@@ -1,27 +1,10 @@
 #include "fund/report_output.h"
 
+#include "port/told_report_file.h"
 #include "ui/report_printer.h"
 #include "ui/save_dialog.h"
 
 namespace varneth::gui {
-
-namespace {
-
-class ToldFile : public port::TextFileReport {
-public:
-    ToldFile(std::filesystem::path file, port::Prompter& prompter)
-        : TextFileReport(std::move(file)), prompter_(prompter) {}
-    bool finish() override {
-        if (TextFileReport::finish()) return true;
-        prompter_.message(port::cannotWrite(file()));
-        return false;
-    }
-
-private:
-    port::Prompter& prompter_;
-};
-
-}  // namespace
 
 fund::OpenReport reportOutput(QWidget* parent, app::Session& session, QString title, std::string prefix,
                               std::string name) {
@@ -35,7 +18,7 @@ fund::OpenReport reportOutput(QWidget* parent, app::Session& session, QString ti
                                               QString::fromStdU16String(proposed.filename().u16string()),
                                               QStringLiteral("文本文件 (*.txt)"));
         if (file.isEmpty()) return nullptr;
-        return std::make_unique<ToldFile>(std::filesystem::path(file.toStdU16String()), session.prompter());
+        return std::make_unique<port::ToldReportFile>(std::filesystem::path(file.toStdU16String()), session.prompter());
     };
 }
 
