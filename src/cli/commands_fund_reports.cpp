@@ -63,13 +63,7 @@ int printBook(Context& ctx, AddressBook& book) {
     if (order != "pycode" && order != "pcpy")
         throw UsageError("--order 只能是 pycode 或 pcpy：" + order, ctx.call.command);
     book.setOrder(order == "pycode" ? AddressBook::Order::Pycode : AddressBook::Order::Pcpy);
-    std::string fundName;
-    if (auto given = ctx.option("fund-name")) {
-        fundName = *given;
-    } else {
-        const storage::Cursor types(ctx.session->curr(), fund::InvestmentTypes::kTable);
-        fundName = fund::currentFundName(types);
-    }
+    const std::string fundName = ctx.option("fund-name").value_or(fund::currentFundName(ctx.engine));
     const auto out = ctx.option("out");
     const std::string file = out ? *out
                                  : fund::proposedReportFile(ctx.session->accountDir(),

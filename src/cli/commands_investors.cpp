@@ -7,6 +7,7 @@
 #include "command.h"
 #include "fund/capital_entry.h"
 #include "fund/fund_manager.h"
+#include "investor_report_commands.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 #include "tsv.h"
@@ -149,6 +150,8 @@ int investorsCommand(Context& ctx) {
     }
     if (action == "commission") return commissionCommand(ctx, *m);
     if (action == "types") return typesCommand(ctx, *m);
+    if (action == "report") return investorReportCommand(ctx, *m);
+    if (action == "accounts") return cashAccountsCommand(ctx);
     throw UsageError("investors 没有这个操作：" + action, ctx.call.command);
 }
 
@@ -197,10 +200,25 @@ std::vector<Command> investorsCommands() {
         {"investors",
          "value [--show 1|2|3] | detail --pycode P [--show 1|2|3] | withdrawals | commission search | "
          "commission draw --pycode P --xabc T | commission draw-all | types check --xabc T | "
-         "types set --xabc T NAME=VALUE... | types insert | types delete --xabc T | types leave",
+         "types set --xabc T NAME=VALUE... | types insert | types delete --xabc T | types leave | "
+         "report voucher --pycode P [--row N] [--show S] [--out FILE] [--fund-name T] | "
+         "report stage --pycode P [--xabc T] [--show S] [--title T] [--no-all-records] [--brief FILE] [--out FILE] "
+         "[--fund-name T] | report total [--show S] [--out FILE] [--fund-name T] | "
+         "report account --qsdm Q --zjzh Z [--no-details] [--out FILE] [--fund-name T] | accounts --qsdm Q --zjzh Z",
          1,
          64,
-         {{"show", true}, {"pycode", true}, {"xabc", true}},
+         {{"show", true},
+          {"pycode", true},
+          {"xabc", true},
+          {"row", true},
+          {"out", true},
+          {"fund-name", true},
+          {"title", true},
+          {"no-all-records", false},
+          {"brief", true},
+          {"no-details", false},
+          {"qsdm", true},
+          {"zjzh", true}},
          true,
          investorsCommand},
         {"inout",

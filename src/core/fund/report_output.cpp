@@ -1,5 +1,8 @@
 #include "fund/report_output.h"
 
+#include "fund/investment_types.h"
+#include "text/gbk.h"
+
 namespace varneth::fund {
 
 std::filesystem::path reportFolder(const std::filesystem::path& accountDir) {
@@ -11,14 +14,28 @@ std::filesystem::path reportFolder(const std::filesystem::path& accountDir) {
 
 std::filesystem::path proposedReportFile(const std::filesystem::path& accountDir, std::string_view prefix,
                                          std::string_view name, const port::DateTime& today) {
-    // Paths hold UTF-8 on the platforms the program runs on.
-    return reportFolder(accountDir) / (std::string(prefix) + std::string(name) + today.isoDate() + ".txt");
+    std::string file = std::string(prefix) + text::trim(name) + today.isoDate() + ".txt";
+    // A name is the user's text: it must not lead the file out of the report folder.
+    for (char& ch : file)
+        if (ch == '/' || ch == '\\' || ch == ':') ch = '_';
+    return reportFolder(accountDir) / std::filesystem::path(file);
 }
 
-std::string currentFundName(const storage::Cursor& types) {
-    const int now = types.fieldIndex("Now"), note = types.fieldIndex("Note");
-    for (int i = 0; i < types.count(); ++i)
-        if (types.valueAt(i, now).toInt() != 0) return types.valueAt(i, note).toString();
+bool deliverReport(port::Prompter& prompter, const OpenReport& open, std::optional<ReportTarget> target,
+                   const std::function<void(port::ReportSink&)>& write) {
+    if (!target) target = prompter.ask(kPrintOrFile) ? ReportTarget::Printer : ReportTarget::File;
+    std::unique_ptr<port::ReportSink> sink = open(*target);
+    if (!sink) return false;
+    write(*sink);
+    return sink->finish();
+}
+
+std::string currentFundName(storage::Engine& engine) {
+    storage::Cursor types(engine.database(storage::Alias::Curr), InvestmentTypes::kTable);
+    for (int i = 0; i < types.count(); ++i) {
+        types.moveTo(i);
+        if (types.logical("Now")) return text::trim(types.text("Note"));
+    }
     return {};
 }
 

@@ -52,14 +52,17 @@ bool TextFileReport::finish() {
     if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
     auto tmp = file_;
     tmp += ".tmp";
+    bool written;
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
         out << pages_.text();
-        if (!out.flush()) return false;
+        written = static_cast<bool>(out.flush());
     }
-    std::filesystem::rename(tmp, file_, ec);
-    return !ec;
+    if (written) std::filesystem::rename(tmp, file_, ec);
+    if (written && !ec) return true;
+    // Nothing half-written stays beside the file either.
+    std::filesystem::remove(tmp, ec);
+    return false;
 }
 
 }  // namespace varneth::port

@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "fund/report_destination.h"
-#include "fund/report_output.h"
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/draft_row.h"
@@ -118,12 +117,11 @@ QWidget* AddressBookTab::buildButtons() {
 }
 
 void AddressBookTab::print() {
-    const auto proposed =
-        fund::proposedReportFile(session_.accountDir(), AddressBook::kFilePrefix, "", session_.clock().now());
     const std::string name = fundName_ ? fundName_() : std::string();
     const port::DateTime printed = session_.clock().now();
-    deliverFundReport(this, session_.prompter(), QStringLiteral("投资人通讯录"), proposed,
-                      [&](port::ReportSink& sink) { book_.print(name, printed, sink); });
+    fund::deliverReport(session_.prompter(),
+                        reportOutput(this, session_, QStringLiteral("投资人通讯录"), AddressBook::kFilePrefix, ""),
+                        std::nullopt, [&](port::ReportSink& sink) { book_.print(name, printed, sink); });
 }
 
 }  // namespace varneth::gui

@@ -16,8 +16,10 @@
 
 #include "fund/address_book_tab.h"
 #include "fund/capital_in_out_window.h"
+#include "fund/cash_account_tab.h"
 #include "fund/commission_stats_window.h"
-#include "fund/report_output.h"
+#include "fund/investor_report_buttons.h"
+#include "fund/report_definition_tab.h"
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
@@ -91,18 +93,21 @@ FundManagementWindow::FundManagementWindow(app::Session& session, QWidget* paren
     setWindowTitle(QStringLiteral("基金管理窗口"));
     manager_.reopen();
     tabs_ = new QTabWidget;
+    definitionTab_ = new ReportDefinitionTab(session_);
     tabs_->addTab(buildInvestorsTab(), QStringLiteral("各投资人报告"));
     tabs_->addTab(buildCommissionTab(), QStringLiteral(" 提成处理 "));
     typesTab_ = tabs_->addTab(buildTypesTab(), QStringLiteral("投资类型定义"));
-    tabs_->addTab(later(), QStringLiteral("各资金帐户报告"));
-    tabs_->addTab(later(), QStringLiteral("投资报告单定义"));
-    auto* addresses = new AddressBookTab(session_, manager_,
-                                         [this] { return fund::currentFundName(manager_.types().table()); });
+    cashTab_ = new CashAccountTab(session_, [this] { return definitionTab_->definition().fundName; });
+    tabs_->addTab(cashTab_, QStringLiteral("各资金帐户报告"));
+    tabs_->addTab(definitionTab_, QStringLiteral("投资报告单定义"));
+    auto* addresses = new AddressBookTab(session_, manager_, [this] { return definitionTab_->definition().fundName; });
     connect(addresses, &AddressBookTab::closeRequested, this, &QWidget::close);
     tabs_->addTab(addresses, QStringLiteral("投资人通讯录"));
     int previous = 0;
     connect(tabs_, &QTabWidget::currentChanged, this, [this, previous](int now) mutable {
         if (previous == typesTab_ && now != typesTab_) guarded([this] { manager_.types().leave(); });
+        if (tabs_->widget(now) == cashTab_) cashTab_->reload();
+        if (tabs_->widget(now) == definitionTab_) definitionTab_->reload();
         previous = now;
     });
     auto* layout = new QVBoxLayout(this);
@@ -116,12 +121,6 @@ void FundManagementWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     const ui::WaitCursor wait;
     guarded([this] { manager_.show(); });
-}
-
-QWidget* FundManagementWindow::later() {
-    auto* note = new QLabel(QStringLiteral("该功能将在以后的版本中提供。"));
-    note->setAlignment(Qt::AlignCenter);
-    return note;
 }
 
 QTableView* FundManagementWindow::grid(ui::CursorModel* model) {
@@ -181,6 +180,13 @@ QWidget* FundManagementWindow::buildInvestorsTab() {
     connect(display_, &QComboBox::currentIndexChanged, this, [this](int i) {
         guarded([&] { manager_.setDisplay(static_cast<FundManager::Display>(i)); });
     });
+
+    reportButtons_ = new InvestorReportButtons(session_, manager_, [this] { return definitionTab_->definition(); });
+    connect(reportButtons_, &InvestorReportButtons::displayChanged, this, [this](int choice) {
+        const QSignalBlocker quiet(display_);
+        display_->setCurrentIndex(choice);
+    });
+    layout->addWidget(reportButtons_);
 
     auto* buttons = new QHBoxLayout;
     connect(addButton(buttons, "撤资处理"), &QPushButton::clicked, this, [this] {

@@ -20,6 +20,10 @@ class CursorModel;
 
 namespace varneth::gui {
 
+class CashAccountTab;
+class InvestorReportButtons;
+class ReportDefinitionTab;
+
 // "基金管理窗口": the investors valued under their fee types, withdrawals, the manager's commission
 // and the investment types. Showing it runs the valuation; it is created once per login.
 class FundManagementWindow : public QWidget {
@@ -30,6 +34,9 @@ public:
 
     fund::FundManager& manager() { return manager_; }
     QTabWidget* tabs() const { return tabs_; }
+    InvestorReportButtons* reportButtons() const { return reportButtons_; }
+    CashAccountTab* cashAccountTab() const { return cashTab_; }
+    ReportDefinitionTab* reportDefinitionTab() const { return definitionTab_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -38,7 +45,6 @@ private:
     QWidget* buildInvestorsTab();
     QWidget* buildCommissionTab();
     QWidget* buildTypesTab();
-    QWidget* later();
     QTableView* grid(ui::CursorModel* model);
     void openInOut();
     void openStats();
@@ -57,6 +63,9 @@ private:
     QTableView* detailGrid_ = nullptr;
     QTableView* candidateGrid_ = nullptr;
     QWidget* drawButtons_ = nullptr;
+    InvestorReportButtons* reportButtons_ = nullptr;
+    CashAccountTab* cashTab_ = nullptr;
+    ReportDefinitionTab* definitionTab_ = nullptr;
     std::map<std::string, QWidget*> typeBoxes_;
     int typesTab_ = 2;
     std::string shown_;  // the investor the lower grid shows

@@ -1,21 +1,19 @@
 #pragma once
 
 #include <QString>
-#include <filesystem>
-#include <functional>
+#include <string>
 
-#include "port/prompter.h"
-#include "port/report_sink.h"
+#include "app/session.h"
+#include "fund/report_output.h"
 
 class QWidget;
 
 namespace varneth::gui {
 
-// Where a fund report goes, asked first: Yes sends it to the printer (with preview and PDF), No to
-// a UTF-8 text file chosen in a save dialog that offers `proposed`. `write` lays the report out.
-// False when the user cancelled or the output failed (the failure told, naming the file).
-bool deliverFundReport(QWidget* parent, port::Prompter& prompter, const QString& title,
-                       const std::filesystem::path& proposed,
-                       const std::function<void(port::ReportSink&)>& write);
+// Where a fund report goes once the user has answered printer or file: the printer with its
+// preview and PDF, or a UTF-8 text file chosen in a save dialog that proposes prefix + name +
+// today's date in the account's report folder. A file that cannot be written is told by name.
+fund::OpenReport reportOutput(QWidget* parent, app::Session& session, QString title, std::string prefix,
+                              std::string name);
 
 }  // namespace varneth::gui

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <algorithm>
+#include <optional>
 
 #include "text/gbk.h"
 #include "ui/save_dialog.h"
@@ -24,11 +25,24 @@ namespace {
 
 constexpr qreal kPointSize = 10.0;
 
+// What "打印设置" chose, for every printout after it.
+struct ChosenPrinter {
+    QString name;
+    std::optional<QPageLayout> layout;
+};
+ChosenPrinter& chosenPrinter() {
+    static ChosenPrinter chosen;
+    return chosen;
+}
+
 void setUpPrinter(QPrinter& printer, const QString& title) {
     printer.setDocName(title);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    const ChosenPrinter& chosen = chosenPrinter();
+    if (!chosen.name.isEmpty()) printer.setPrinterName(chosen.name);
+    if (chosen.layout) printer.setPageLayout(*chosen.layout);
 }
 
 int cellsOf(const QString& character) {
@@ -145,6 +159,16 @@ bool paintWidgetImage(QWidget& widget, QPagedPaintDevice& device) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(QRectF(QPointF(0, 0), size), image, QRectF(image.rect()));
     return painter.end();
+}
+
+bool choosePrinter(QWidget* parent) {
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer, QStringLiteral("打印设置"));
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("打印设置"));
+    if (dialog.exec() != QDialog::Accepted) return false;
+    chosenPrinter() = {printer.printerName(), printer.pageLayout()};
+    return true;
 }
 
 bool printWidgetImage(QWidget& widget, port::Prompter& prompter) {

@@ -32,6 +32,9 @@ bool paintWidgetImage(QWidget& widget, QPagedPaintDevice& device);
 // (a failure is told through the prompter).
 bool printWidgetImage(QWidget& widget, port::Prompter& prompter);
 
+// "打印设置": the printer and page layout the following printouts start from. False when cancelled.
+bool choosePrinter(QWidget* parent);
+
 // A report collected page by page; when it is finished the user sends it to a printer, a print
 // preview, a PDF file or a UTF-8 text file.
 class ReportPrinter : public port::ReportSink {
