@@ -17,6 +17,7 @@ CashAccount::CashAccount(storage::Engine& engine, reference::Lookups& lookups, p
 std::vector<std::string> CashAccount::brokerCodes() {
     std::vector<std::string> codes;
     storage::Cursor& brokers = lookups_.brokers();
+    codes.reserve(static_cast<std::size_t>(brokers.count()));
     for (int p = 0; p < brokers.count(); ++p)
         codes.push_back(brokers.valueAt(p, brokers.fieldIndex("Qsdm")).toString());
     return codes;
@@ -26,6 +27,7 @@ std::vector<std::pair<std::string, std::string>> CashAccount::currencies() {
     std::vector<std::pair<std::string, std::string>> list;
     storage::Cursor& bi = lookups_.currencies();
     const int code = bi.fieldIndex("Code"), name = bi.fieldIndex("Name");
+    list.reserve(static_cast<std::size_t>(bi.count()));
     for (int p = 0; p < bi.count(); ++p)
         list.emplace_back(bi.valueAt(p, code).toString(), bi.valueAt(p, name).toString());
     return list;

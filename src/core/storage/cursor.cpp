@@ -321,6 +321,7 @@ void Cursor::remove() {
 bool Cursor::locate(std::string_view fields, const std::vector<Value>& values) {
     auto names = splitFields(fields);
     std::vector<int> idx;
+    idx.reserve(names.size());
     for (const auto& n : names) idx.push_back(fieldIndex(n));
     return locate(idx, values);
 }

@@ -47,6 +47,8 @@ Utf8Char decode(std::string_view s, std::size_t pos) {
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        // iconv's own failure value is (iconv_t)-1.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
     }
     ~Converter() { iconv_close(cd_); }
