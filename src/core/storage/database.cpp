@@ -184,12 +184,16 @@ Database::Database(const std::filesystem::path& path, Engine* engine) : path_(pa
         throw CannotOpen(cannotOpen + reason(code));
     }
     dataVersion_ = dataVersion();
-    if (!readOnly_ && engine_) capture_ = std::make_unique<ChangeCapture>(db_);
+    if (!readOnly_ && engine_) {
+        capture_ = std::make_unique<ChangeCapture>(db_);
+        journal_ = std::make_unique<JournalWriter>(*this);
+    }
 }
 
 Database::~Database() {
     if (inTransaction_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
     capture_.reset();
+    journal_.reset();
     statements_.clear();
     sqlite3_close(db_);
 }

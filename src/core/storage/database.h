@@ -94,6 +94,7 @@ public:
 
     // The rows changed by the running action; null for a database the program cannot write.
     ChangeCapture* capture() { return capture_.get(); }
+    JournalWriter* journal() { return journal_.get(); }  // null with capture()
     // Re-reads every loaded table (after an undo wrote behind the tables' back).
     void reloadAll();
 
@@ -117,6 +118,7 @@ private:
     std::map<std::string, std::weak_ptr<Table>> tables_;  // by lower-case name
     std::map<std::string, std::unique_ptr<Statement>> statements_;
     std::unique_ptr<ChangeCapture> capture_;
+    std::unique_ptr<JournalWriter> journal_;
 };
 
 }  // namespace varneth::storage

@@ -92,6 +92,7 @@ namespace {
 
 constexpr const char* kSettingsTable = "parameter.DBF";
 constexpr const char* kLimitRow = "histmb";
+constexpr std::int64_t kMb = 1024 * 1024;
 
 std::vector<Database*> distinctDatabases(const std::map<Alias, std::shared_ptr<Database>>& dbs) {
     std::vector<Database*> out;
@@ -146,15 +147,23 @@ void Engine::writeJournal() {
     if (parts.empty()) return;
     std::int64_t serial = 0;
     for (Database* db : distinctDatabases(bound)) {
-        journal::ensureTables(*db);
-        serial = std::max({serial, journal::newestSerial(*db), journal::lastIssued(*db)});
+        db->journal()->begin();
+        serial = std::max(serial, db->journal()->lastSerial());
     }
     ++serial;
-    if (bound.count(Alias::Curr)) journal::setLastIssued(*bound[Alias::Curr], serial);
-    const std::int64_t limit = journalLimitMb() * 1024 * 1024;
+    for (const auto& [db, changes] : parts)
+        db->journal()->writeEntry(serial, label_, barrier, static_cast<int>(parts.size()), changes);
+    if (bound.count(Alias::Curr)) {
+        Database* curr = bound[Alias::Curr].get();
+        const bool written = std::any_of(parts.begin(), parts.end(), [&](const auto& p) { return p.first == curr; });
+        if (!written) curr->journal()->markIssued(serial);
+    }
+    // The limit is read only once a journal could be over it: it is never below 1 MB.
+    std::optional<std::int64_t> limit;
     for (const auto& [db, changes] : parts) {
-        journal::writeEntry(*db, serial, label_, barrier, static_cast<int>(parts.size()), changes);
-        journal::prune(*db, limit);
+        if (db->journal()->heldBytes() <= kMb) continue;
+        if (!limit) limit = journalLimitMb() * kMb;
+        db->journal()->prune(*limit);
     }
 }
 

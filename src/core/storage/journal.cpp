@@ -165,16 +165,6 @@ bool sameRecord(const Record& a, const Record& b) {
     return true;
 }
 
-std::string columnNames(Database& db, const std::string& table) {
-    Statement& st = db.cached("SELECT name FROM pragma_table_info(?) ORDER BY cid");
-    st.reset();
-    st.bind(1, Value(table));
-    std::string names;
-    for (bool first = true; st.step(); first = false) names += (first ? "" : "\t") + st.column(0).toString();
-    st.reset();
-    return names;
-}
-
 }  // namespace
 
 bool isJournalTable(std::string_view name) {
@@ -192,12 +182,15 @@ std::string encodeChanges(const std::vector<RowChange>& rows) {
         }
         putRecord(out, c.after);
         if (c.kind == RowChange::Kind::Insert) continue;
-        std::vector<std::size_t> changed;
-        for (std::size_t i = 0; i < c.after.size(); ++i)
-            if (c.before[i].compare(c.after[i]) != 0 || c.before[i].isReal() != c.after[i].isReal())
-                changed.push_back(i);
-        putVarint(out, changed.size());
-        for (std::size_t i : changed) {
+        // Counted first and written second: no list of them is allocated for every row.
+        const auto changed = [&c](std::size_t i) {
+            return c.before[i].compare(c.after[i]) != 0 || c.before[i].isReal() != c.after[i].isReal();
+        };
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < c.after.size(); ++i) n += changed(i);
+        putVarint(out, n);
+        for (std::size_t i = 0; i < c.after.size(); ++i) {
+            if (!changed(i)) continue;
             putVarint(out, i);
             putValue(out, c.before[i]);
         }
@@ -329,50 +322,12 @@ void ChangeCapture::recordArrival(Pending& p, std::int64_t rowid, Record after) 
     else c.after = std::move(after);
 }
 
-namespace journal {
-
 namespace {
 
-void run(Database& db, const char* sql) {
-    Statement& st = db.cached(sql);
-    st.reset();
+void run(Statement& st) {
     st.step();
     st.reset();
 }
-
-bool found(Database& db, const char* sql) {
-    Statement& st = db.cached(sql);
-    st.reset();
-    const bool any = st.step();
-    st.reset();
-    return any;
-}
-
-}  // namespace
-
-void ensureTables(Database& db) {
-    // Looked up first: even a no-op CREATE costs more than the rest of a small action's entry.
-    if (!found(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'varneth_serial'")) {
-        for (const char* sql :
-             {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
-              "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
-              "bytes INTEGER NOT NULL)",
-              "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
-              "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
-              "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
-              // The last serial handed out and the bytes the journal holds, so that neither is counted
-              // over the whole journal at every action.
-              "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL, bytes INTEGER NOT NULL)"})
-            run(db, sql);
-    }
-    if (found(db, "SELECT 1 FROM varneth_serial")) return;
-    // Counted over the whole journal once, when the running totals are first kept.
-    run(db,
-        "INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), coalesce(sum(bytes), 0) "
-        "FROM varneth_journal");
-}
-
-namespace {
 
 std::int64_t number(Database& db, const char* sql) {
     Statement& st = db.cached(sql);
@@ -384,48 +339,86 @@ std::int64_t number(Database& db, const char* sql) {
 
 }  // namespace
 
-std::int64_t newestSerial(Database& db) { return number(db, "SELECT max(serial) FROM varneth_journal"); }
+void JournalWriter::begin() {
+    // One cheap read tells whether anything cached still holds: every CREATE or ALTER, also another
+    // program's and a restore's, moves the schema version.
+    if (number(db_, "PRAGMA schema_version") != schema_) {
+        columns_.clear();
+        ensureTables();
+        schema_ = number(db_, "PRAGMA schema_version");
+    }
+    // The journal's newest serial too, in case this database was last written beside another
+    // program directory.
+    Statement& st = db_.cached(
+        "SELECT max(last, (SELECT coalesce(max(serial), 0) FROM varneth_journal)), bytes FROM varneth_serial");
+    st.reset();
+    if (!st.step()) throw Error(kDamaged);
+    last_ = st.column(0).toInt();
+    held_ = st.column(1).toInt();
+    st.reset();
+}
 
-std::int64_t lastIssued(Database& db) { return number(db, "SELECT last FROM varneth_serial"); }
+void JournalWriter::ensureTables() {
+    if (number(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'varneth_serial'") == 0) {
+        for (const char* sql :
+             {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
+              "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
+              "bytes INTEGER NOT NULL)",
+              "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
+              "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
+              "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
+              // The last serial handed out and the bytes the journal holds, so that neither is counted
+              // over the whole journal at every action.
+              "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL, bytes INTEGER NOT NULL)"})
+            run(db_.cached(sql));
+    }
+    if (number(db_, "SELECT count(*) FROM varneth_serial") > 0) return;
+    // Counted over the whole journal once, when the running totals are first kept.
+    run(db_.cached("INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), "
+                   "coalesce(sum(bytes), 0) FROM varneth_journal"));
+}
 
-void setLastIssued(Database& db, std::int64_t serial) {
-    Statement& st = db.cached("UPDATE varneth_serial SET last = ?");
+const std::string& JournalWriter::columnNames(const std::string& table) {
+    auto it = columns_.find(table);
+    if (it != columns_.end()) return it->second;
+    Statement& st = db_.cached("SELECT name FROM pragma_table_info(?) ORDER BY cid");
+    st.reset();
+    st.bind(1, Value(table));
+    std::string names;
+    for (bool first = true; st.step(); first = false) names += (first ? "" : "\t") + st.column(0).toString();
+    st.reset();
+    return columns_.emplace(table, std::move(names)).first->second;
+}
+
+void JournalWriter::account(std::int64_t serial, std::int64_t bytes) {
+    Statement& st = db_.cached("UPDATE varneth_serial SET last = max(last, ?), bytes = bytes + ?");
     st.reset();
     st.bind(1, Value(serial));
-    st.step();
-    st.reset();
+    st.bind(2, Value(bytes));
+    run(st);
+    last_ = std::max(last_, serial);
+    held_ += bytes;
 }
 
-namespace {
+void JournalWriter::markIssued(std::int64_t serial) { account(serial, 0); }
 
-void addBytes(Database& db, std::int64_t bytes) {
-    Statement& st = db.cached("UPDATE varneth_serial SET bytes = bytes + ?");
-    st.reset();
-    st.bind(1, Value(bytes));
-    st.step();
-    st.reset();
-}
-
-}  // namespace
-
-void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
-                const std::vector<TableChanges>& changes) {
+void JournalWriter::writeEntry(std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
+                               const std::vector<TableChanges>& changes) {
     std::int64_t bytes = static_cast<std::int64_t>(label.time.size() + label.account.size() + label.action.size());
-    Statement& change = db.cached("INSERT INTO varneth_changes (serial, tbl, columns, rows, data) VALUES (?, ?, ?, ?, ?)");
+    Statement& change = db_.cached("INSERT INTO varneth_changes (serial, tbl, columns, rows, data) VALUES (?, ?, ?, ?, ?)");
     for (const auto& t : changes) {
         const std::string blob = encodeChanges(t.rows);
         bytes += static_cast<std::int64_t>(blob.size());
         change.reset();
         change.bind(1, Value(serial));
         change.bind(2, Value(t.table));
-        change.bind(3, Value(columnNames(db, t.table)));
+        change.bind(3, Value(columnNames(t.table)));
         change.bind(4, Value(static_cast<std::int64_t>(t.rows.size())));
         if (sqlite3_bind_blob64(change.handle(), 5, blob.data(), blob.size(), SQLITE_TRANSIENT) != SQLITE_OK)
-            db.fail("操作历史");
-        change.step();
-        change.reset();
+            db_.fail("操作历史");
+        run(change);
     }
-    Statement& entry = db.cached(
+    Statement& entry = db_.cached(
         "INSERT INTO varneth_journal (serial, time, account, action, barrier, parts, bytes) "
         "VALUES (?, ?, ?, ?, ?, ?, ?)");
     entry.reset();
@@ -436,36 +429,30 @@ void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bo
     entry.bind(5, Value(barrier));
     entry.bind(6, Value(parts));
     entry.bind(7, Value(bytes));
-    entry.step();
-    entry.reset();
-    addBytes(db, bytes);
+    run(entry);
+    account(serial, bytes);
 }
 
-void prune(Database& db, std::int64_t bytes) {
-    const std::int64_t held = number(db, "SELECT bytes FROM varneth_serial");
-    if (held <= bytes) return;
-    const std::int64_t newest = newestSerial(db);
+void JournalWriter::prune(std::int64_t bytes) {
+    if (held_ <= bytes) return;
     // Read from the oldest only as far as needs dropping.
-    Statement& oldest = db.cached("SELECT serial, bytes FROM varneth_journal WHERE serial < ? ORDER BY serial");
+    Statement& oldest = db_.cached("SELECT serial, bytes FROM varneth_journal WHERE serial < ? ORDER BY serial");
     oldest.reset();
-    oldest.bind(1, Value(newest));
+    oldest.bind(1, Value(number(db_, "SELECT max(serial) FROM varneth_journal")));
     std::int64_t upTo = 0, dropped = 0;
-    while (held - dropped > bytes && oldest.step()) {
+    while (held_ - dropped > bytes && oldest.step()) {
         upTo = oldest.column(0).toInt();
         dropped += oldest.column(1).toInt();
     }
     oldest.reset();
     if (upTo == 0) return;
     for (const char* sql : {"DELETE FROM varneth_changes WHERE serial <= ?", "DELETE FROM varneth_journal WHERE serial <= ?"}) {
-        Statement& drop = db.cached(sql);
+        Statement& drop = db_.cached(sql);
         drop.reset();
         drop.bind(1, Value(upTo));
-        drop.step();
-        drop.reset();
+        run(drop);
     }
-    addBytes(db, -dropped);
+    account(0, -dropped);
 }
-
-}  // namespace journal
 
 }  // namespace varneth::storage

@@ -76,17 +76,36 @@ private:
     std::unordered_map<std::string, bool> skipped_;  // by table name: never journaled
 };
 
-// Journal rows of one database, inside the running action.
-namespace journal {
-void ensureTables(Database& db);
-std::int64_t newestSerial(Database& db);  // 0 when empty
-// The program directory hands out the serials, so that no two accounts' actions share one.
-std::int64_t lastIssued(Database& db);
-void setLastIssued(Database& db, std::int64_t serial);
-void writeEntry(Database& db, std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
-                const std::vector<TableChanges>& changes);
-// Drops the oldest entries until the journal holds at most `bytes` (always keeping the newest).
-void prune(Database& db, std::int64_t bytes);
-}  // namespace journal
+// The journal rows of one database, written inside the running action. What a small action must
+// not pay for again (the journal's tables being there, each table's column names) is kept while
+// the database's schema stays as it was, whoever changes it.
+class JournalWriter {
+public:
+    explicit JournalWriter(Database& db) : db_(db) {}
+
+    // First in every action that journals: makes the tables and reads the running totals.
+    void begin();
+    // The newest serial handed out or written here (0 when none). The program directory hands out
+    // the serials, so that no two accounts' actions share one.
+    std::int64_t lastSerial() const { return last_; }
+    // The bytes the journal holds, counted at each entry written or dropped (never by a scan).
+    std::int64_t heldBytes() const { return held_; }
+    void writeEntry(std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
+                    const std::vector<TableChanges>& changes);
+    void markIssued(std::int64_t serial);  // a serial used by the other database only
+    // Drops the oldest entries until the journal holds at most `bytes` (always keeping the newest).
+    void prune(std::int64_t bytes);
+
+private:
+    void ensureTables();
+    const std::string& columnNames(const std::string& table);
+    void account(std::int64_t serial, std::int64_t bytes);
+
+    Database& db_;
+    std::int64_t schema_ = -1;  // the schema version the cached facts belong to
+    std::unordered_map<std::string, std::string> columns_;
+    std::int64_t last_ = 0;
+    std::int64_t held_ = 0;
+};
 
 }  // namespace varneth::storage

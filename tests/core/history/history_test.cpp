@@ -236,6 +236,39 @@ TEST_F(HistoryTest, TheLimitDropsTheOldestEntriesButKeepsTheNewest) {
     EXPECT_EQ(prompter.messages.back(), "第4号操作不在操作历史中。");
 }
 
+// What the journal keeps between actions (its tables, each table's columns, the last serial) must
+// follow another program's schema change and entries.
+TEST_F(HistoryTest, AnotherProgramsNewColumnAndEntriesAreSeenByTheNextAction) {
+    act("前", [](Cursor& c, Cursor&) { set(c, "A", 1.0); });
+    Engine other;
+    other.bind(Alias::Kvt, dir.path());
+    other.setLabeller([] { return JournalLabel{"2026-12-08 09:05:00", "别的程序", "加栏"}; });
+    {
+        Action action(other);
+        Database& theirs = other.database(Alias::Kvt);
+        theirs.execute("ALTER TABLE \"cash.DBF\" ADD COLUMN NOTE TEXT NOT NULL DEFAULT ''");
+        // Every row rewritten, so that each stores the new field (SQLite reports an added field of a
+        // row not rewritten since as NULL).
+        theirs.execute("UPDATE \"cash.DBF\" SET NOTE = CASE ZJZH WHEN 'C' THEN '备注' ELSE '-' END");
+    }
+    const std::string before = dump();
+    act("后", [](Cursor& c, Cursor&) { set(c, "A", 2.0); });
+    const std::int64_t serial = newest();
+    {
+        Action look(engine, Action::Mode::Read);
+        auto entries = history::History(engine).entries(3);
+        ASSERT_EQ(entries.size(), 3u);
+        EXPECT_EQ(entries[1].action, "加栏");
+        EXPECT_EQ(entries[1].serial + 1, serial);
+        auto lines = history::History(engine).changes(serial);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].field, "AMT");
+    }
+    prompter.expectAnswers({true});
+    ASSERT_TRUE(history::undo(engine, serial, prompter));
+    EXPECT_EQ(dump(), before);
+}
+
 TEST_F(HistoryTest, BarrierStopsUndoAndDropsNothing) {
     act("前", [](Cursor& c, Cursor&) { set(c, "A", 1.0); });
     const std::int64_t before = newest();
