@@ -23,8 +23,7 @@ std::string rate(double value, double input) {
 
 CashAccounts::CashAccounts(storage::Engine& engine, reference::Lookups& lookups, port::Prompter& prompter,
                            port::Clock& clock)
-    : engine_(engine),
-      lookups_(lookups),
+    : lookups_(lookups),
       prompter_(prompter),
       clock_(clock),
       accounts_(engine.database(storage::Alias::Kvt)),

@@ -51,7 +51,6 @@ private:
     };
     Held held(std::string_view qsdm, std::string_view zjzh);
 
-    storage::Engine& engine_;
     reference::Lookups& lookups_;
     port::Prompter& prompter_;
     port::Clock& clock_;

@@ -6,7 +6,7 @@
 namespace varneth::fund {
 
 std::filesystem::path reportFolder(const std::filesystem::path& accountDir) {
-    const std::filesystem::path folder = accountDir / "report";
+    std::filesystem::path folder = accountDir / "report";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return folder;

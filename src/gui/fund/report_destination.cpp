@@ -6,8 +6,8 @@
 
 namespace varneth::gui {
 
-fund::OpenReport reportOutput(QWidget* parent, app::Session& session, QString title, std::string prefix,
-                              std::string name) {
+fund::OpenReport reportOutput(QWidget* parent, app::Session& session, const QString& title,
+                              const std::string& prefix, const std::string& name) {
     return [=, &session](fund::ReportTarget target) -> std::unique_ptr<port::ReportSink> {
         if (target == fund::ReportTarget::Printer)
             return std::make_unique<ui::ReportPrinter>(parent, session.prompter(), title,
