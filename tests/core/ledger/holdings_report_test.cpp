@@ -61,7 +61,7 @@ protected:
 };
 
 std::string golden(const char* name) {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / name, std::ios::binary);
+    std::ifstream in(std::filesystem::path(VARNETH_CORE_TEST_DIR "/ledger") / name, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
