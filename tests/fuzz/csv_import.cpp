@@ -8,19 +8,14 @@
 #include "storage/cursor.h"
 #include "storage/database.h"
 #include "storage/error.h"
+#include "support/csv_table.h"
 
 namespace {
 
 using namespace varneth::storage;
 
 TableDef def() {
-    TableDef d;
-    d.name = "c.DB";
-    d.kind = TableKind::Paradox;
-    d.fields = {{"Code", FieldType::Text, 4},   {"Name", FieldType::Text, 12}, {"Rate", FieldType::Number, 0},
-                {"Now", FieldType::Logical, 0}, {"Dt", FieldType::Date, 0},    {"N", FieldType::Integer, 0}};
-    d.primaryKey = {"Code"};
-    return d;
+    return varneth::testsupport::csvTable();
 }
 
 struct Imported {
