@@ -28,7 +28,8 @@ std::optional<std::vector<ExchangeFiles::Quote>> quotes(const storage::DbaseFile
     std::vector<ExchangeFiles::Quote> rows;
     for (int r = 0; r < dbf.records(); ++r) {
         if (dbf.deleted(r)) continue;
-        rows.push_back({text::gbkToUtf8(dbf.text(r, c)), n >= 0 ? text::gbkToUtf8(dbf.text(r, n)) : std::string(),
+        rows.push_back({text::gbkToUtf8(dbf.text(r, c)),
+                        n >= 0 ? text::gbkToUtf8(dbf.text(r, n)) : std::string(),
                         p >= 0 ? dbf.number(r, p) : 0.0});
     }
     return rows;

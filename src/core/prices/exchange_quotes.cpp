@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "prices/exchange_files.h"
-#include "storage/dbase_file.h"
 #include "storage/cursor.h"
+#include "storage/dbase_file.h"
 #include "text/gbk.h"
 
 namespace varneth::prices {
@@ -60,7 +60,8 @@ ExchangeQuotes::FileState ExchangeQuotes::readFile(const fs::path& dir, const Fi
     if (code < 0 || title < 0 || price < 0) return FileState::Damaged;
     for (int r = 0; r < dbf->records(); ++r) {
         if (dbf->deleted(r)) continue;
-        out.push_back({text::gbkToUtf8(dbf->text(r, code)), text::gbkToUtf8(dbf->text(r, title)), dbf->number(r, price)});
+        out.push_back({text::gbkToUtf8(dbf->text(r, code)), text::gbkToUtf8(dbf->text(r, title)),
+                       dbf->number(r, price)});
     }
     return FileState::Read;
 }

@@ -118,7 +118,8 @@ TEST_F(OldLedgerTest, AnOldLedgerCutShortIsRefusedAndTheLedgerKept) {
     prompter.expectAnswers({true, true});
     OldLedger old(holdings(), account(), prompter);
     EXPECT_FALSE(old.copy());
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{OldLedger::unreadableMessage(account() / "tr0.dbf")});
+    EXPECT_EQ(prompter.messages,
+              std::vector<std::string>{OldLedger::unreadableMessage(account() / "tr0.dbf")});
     EXPECT_EQ(codes(), std::vector<std::string>{"xj"});
 }
 

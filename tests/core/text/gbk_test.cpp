@@ -27,7 +27,7 @@ TEST(GbkWidth, ASupplementaryCharacterWithATwoByteCodeCountsTwo) {
     const std::string c = gbkToUtf8("\xFE\x51");
     ASSERT_EQ(c, "\xF0\xA0\x82\x87");
     EXPECT_EQ(gbkWidth("A" + c + "B"), 4);
-    EXPECT_EQ(utf8ToGbk("A" + c + "B"), "A\xFE\x51" "B");
+    EXPECT_EQ(utf8ToGbk("A" + c + "B"), std::string("A\xFE\x51") + "B");
     EXPECT_EQ(cutToWidth(c + "平安", 4), c + "平");
 }
 
