@@ -1,12 +1,10 @@
 #include "ledger/old_ledger.h"
 
-#include <shapefil.h>
-
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <vector>
 
+#include "storage/dbase_file.h"
 #include "storage/error.h"
 #include "storage/names.h"
 #include "text/gbk.h"
@@ -22,17 +20,11 @@ constexpr std::array<const char*, 24> kCopied = {
     "WTH",    "QSDM",  "QS",    "GDDM",  "ZJZH",   "CODE", "NAME", "LX",  "LXM", "AMT",   "PRICE1",  "DATE1",
     "PRICE2", "DATE2", "COST1", "COST2", "INCOME", "INC",  "PER",  "SXF", "YHS", "CJ_DH", "ZK_RATE", "NOTE"};
 
-struct CloseDbf {
-    void operator()(DBFInfo* h) const { DBFClose(h); }
-};
-using Dbf = std::unique_ptr<DBFInfo, CloseDbf>;
-
 // An old field's text as the ledger field takes it: GBK text to UTF-8, dBASE dates "yyyymmdd" to
 // ISO; numbers as written (the ledger reads them, and refuses what does not read).
-storage::Value oldValue(DBFHandle dbf, int record, int field, storage::FieldType type) {
-    if (type != storage::FieldType::Text && DBFIsAttributeNULL(dbf, record, field)) return storage::Value();
-    // shapelib hands out a buffer it reuses: copied at once.
-    std::string raw = text::trim(DBFReadStringAttribute(dbf, record, field));
+storage::Value oldValue(const storage::DbaseFile& dbf, int record, int field, storage::FieldType type) {
+    if (type != storage::FieldType::Text && dbf.isNull(record, field)) return storage::Value();
+    const std::string raw = dbf.text(record, field);
     if (type == storage::FieldType::Text) return storage::Value(text::gbkToUtf8(raw));
     if (raw.empty()) return storage::Value();
     if (type == storage::FieldType::Date && raw.size() == 8 &&
@@ -43,15 +35,15 @@ storage::Value oldValue(DBFHandle dbf, int record, int field, storage::FieldType
 
 // Copies every live record of the old file into the ledger, passing over those that cannot be copied
 // (a date or number that does not read).
-void copyRecords(DBFHandle dbf, storage::Cursor& ledger) {
+void copyRecords(const storage::DbaseFile& dbf, storage::Cursor& ledger) {
     std::vector<std::pair<int, int>> fields;  // old field, ledger field
     for (const char* name : kCopied) {
-        const int old = DBFGetFieldIndex(dbf, name);
+        const int old = dbf.fieldIndex(name);
         if (old >= 0) fields.emplace_back(old, ledger.fieldIndex(name));
     }
-    const int records = DBFGetRecordCount(dbf);
+    const int records = dbf.records();
     for (int r = 0; r < records; ++r) {
-        if (DBFIsRecordDeleted(dbf, r)) continue;
+        if (dbf.deleted(r)) continue;
         try {
             ledger.append();
             for (const auto& [old, field] : fields)
@@ -110,7 +102,7 @@ bool OldLedger::copy() {
     }
     if (!prompter_.ask(kFoundQuestion)) return false;
     // Opened before anything is deleted: a file that does not read must not cost the user the ledger.
-    Dbf dbf(DBFOpen(file->c_str(), "rb"));
+    const auto dbf = storage::DbaseFile::open(*file);
     if (!dbf) {
         prompter_.message(unreadableMessage(*file));
         return false;
@@ -122,7 +114,7 @@ bool OldLedger::copy() {
             holdings_.setView(view);
             while (!ledger.isEmpty()) ledger.remove();
         }
-        copyRecords(dbf.get(), ledger);
+        copyRecords(*dbf, ledger);
         storage::Cursor all(holdings_.engine().database(storage::Alias::Kvt), Holdings::kTable);
         for (all.first(); !all.eof(); all.next()) {
             all.setValue("BS", 1);

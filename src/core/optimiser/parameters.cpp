@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "text/gbk.h"
 #include "text/numbers.h"
 
 namespace varneth::optimiser {
@@ -17,10 +18,9 @@ std::string joined(const std::vector<double>& values) {
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
+    // Blanks around a value (a "\r" of another system's line ends, spaces from a hand edit) are not
+    // part of it, so that a file read and written again reads the same.
+    for (std::string line; std::getline(in, line);) lines.push_back(text::trim(line));
     return lines;
 }
 

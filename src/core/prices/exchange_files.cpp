@@ -1,11 +1,9 @@
 #include "prices/exchange_files.h"
 
-#include <shapefil.h>
-
 #include <algorithm>
 #include <cctype>
-#include <memory>
 
+#include "storage/dbase_file.h"
 #include "text/gbk.h"
 
 namespace varneth::prices {
@@ -14,34 +12,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CloseDbf {
-    void operator()(DBFInfo* h) const { DBFClose(h); }
-};
-using Dbf = std::unique_ptr<DBFInfo, CloseDbf>;
-
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
     return s;
 }
 
-// shapelib hands out a buffer it reuses: copied at once.
-std::string textOf(DBFHandle dbf, int record, int field) {
-    return text::gbkToUtf8(text::trim(DBFReadStringAttribute(dbf, record, field)));
-}
-
 // Records of a table as (text, text, number) triples read from the named fields; an empty second
 // name leaves the second text empty. nullopt when a field is missing.
-std::optional<std::vector<ExchangeFiles::Quote>> quotes(DBFHandle dbf, const char* code, const char* name,
-                                                        const char* price) {
-    const int c = DBFGetFieldIndex(dbf, code);
-    const int n = name ? DBFGetFieldIndex(dbf, name) : -1;
-    const int p = price ? DBFGetFieldIndex(dbf, price) : -1;
+std::optional<std::vector<ExchangeFiles::Quote>> quotes(const storage::DbaseFile& dbf, const char* code,
+                                                        const char* name, const char* price) {
+    const int c = dbf.fieldIndex(code);
+    const int n = name ? dbf.fieldIndex(name) : -1;
+    const int p = price ? dbf.fieldIndex(price) : -1;
     if (c < 0 || (name && n < 0) || (price && p < 0)) return std::nullopt;
     std::vector<ExchangeFiles::Quote> rows;
-    for (int r = 0; r < DBFGetRecordCount(dbf); ++r) {
-        if (DBFIsRecordDeleted(dbf, r)) continue;
-        rows.push_back({textOf(dbf, r, c), n >= 0 ? textOf(dbf, r, n) : std::string(),
-                        p >= 0 ? DBFReadDoubleAttribute(dbf, r, p) : 0.0});
+    for (int r = 0; r < dbf.records(); ++r) {
+        if (dbf.deleted(r)) continue;
+        rows.push_back({text::gbkToUtf8(dbf.text(r, c)),
+                        n >= 0 ? text::gbkToUtf8(dbf.text(r, n)) : std::string(),
+                        p >= 0 ? dbf.number(r, p) : 0.0});
     }
     return rows;
 }
@@ -64,7 +53,7 @@ std::optional<fs::path> findFileAnyCase(const fs::path& dir, std::string_view na
 
 ExchangeFiles::Opened ExchangeFiles::createtabs(const fs::path& dir) {
     Opened result;
-    std::vector<Dbf> tables;
+    std::vector<storage::DbaseFile> tables;
     std::vector<fs::path> paths;
     for (const char* name : kFiles) {
         const auto file = findFileAnyCase(dir, name);
@@ -72,19 +61,19 @@ ExchangeFiles::Opened ExchangeFiles::createtabs(const fs::path& dir) {
             result.missing = dir / name;
             return result;
         }
-        Dbf dbf(DBFOpen(file->string().c_str(), "rb"));
+        auto dbf = storage::DbaseFile::open(*file);
         if (!dbf) {
             result.unreadable = *file;
             return result;
         }
-        tables.push_back(std::move(dbf));
+        tables.push_back(std::move(*dbf));
         paths.push_back(*file);
     }
     ExchangeFiles files;
-    const auto sz = quotes(tables[0].get(), "fzqdm", nullptr, "fzjcj");
-    const auto indices = quotes(tables[1].get(), "fzsmc", nullptr, "fzjzs");
-    const auto list = quotes(tables[2].get(), "fzqdm", "fzqjc", nullptr);
-    const auto sh = quotes(tables[3].get(), "s1", "s2", "s8");
+    const auto sz = quotes(tables[0], "fzqdm", nullptr, "fzjcj");
+    const auto indices = quotes(tables[1], "fzsmc", nullptr, "fzjzs");
+    const auto list = quotes(tables[2], "fzqdm", "fzqjc", nullptr);
+    const auto sh = quotes(tables[3], "s1", "s2", "s8");
     const std::vector<const void*> read = {sz ? &*sz : nullptr, indices ? &*indices : nullptr,
                                            list ? &*list : nullptr, sh ? &*sh : nullptr};
     for (std::size_t i = 0; i < read.size(); ++i)

@@ -1,14 +1,11 @@
 #include "prices/exchange_quotes.h"
 
-#include <shapefil.h>
-
 #include <algorithm>
-#include <cstdint>
 #include <fstream>
-#include <memory>
 
 #include "prices/exchange_files.h"
 #include "storage/cursor.h"
+#include "storage/dbase_file.h"
 #include "text/gbk.h"
 
 namespace varneth::prices {
@@ -19,31 +16,6 @@ using storage::Value;
 namespace {
 
 constexpr int kRepaintEvery = 100;
-
-// A dBASE III table whose header, field list and record count fit the file's size: a file cut
-// short by a broken download is refused before a single record is read from it.
-bool wellFormed(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::error_code ec;
-    const auto size = fs::file_size(file, ec);
-    unsigned char head[32];
-    if (ec || !in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
-    const std::uint64_t records = head[4] | head[5] << 8 | head[6] << 16 | std::uint64_t(head[7]) << 24;
-    const unsigned headerLength = head[8] | head[9] << 8, recordLength = head[10] | head[11] << 8;
-    if (headerLength < 65 || recordLength < 2 || headerLength > size) return false;
-    std::string header(headerLength - 32, '\0');
-    if (!in.read(header.data(), static_cast<std::streamsize>(header.size()))) return false;
-    unsigned fieldsLength = 0;
-    std::size_t at = 0;
-    for (; at + 32 <= header.size() && header[at] != '\x0d'; at += 32)
-        fieldsLength += static_cast<unsigned char>(header[at + 16]);
-    if (at == 0 || at >= header.size() || header[at] != '\x0d') return false;
-    return fieldsLength + 1 == recordLength && headerLength + records * recordLength <= size;
-}
-
-struct CloseDbf {
-    void operator()(DBFInfo* h) const { DBFClose(h); }
-};
 
 }  // namespace
 
@@ -81,19 +53,15 @@ ExchangeQuotes::ExchangeQuotes(storage::Engine& engine, reference::Maintenance& 
 ExchangeQuotes::FileState ExchangeQuotes::readFile(const fs::path& dir, const File& file, std::vector<Quote>& out) {
     const auto path = findFileAnyCase(dir, file.name);
     if (!path) return FileState::Missing;
-    std::unique_ptr<DBFInfo, CloseDbf> dbf(wellFormed(*path) ? DBFOpen(path->string().c_str(), "rb") : nullptr);
-    const int code = dbf ? DBFGetFieldIndex(dbf.get(), file.fields[0]) : -1;
-    const int title = dbf ? DBFGetFieldIndex(dbf.get(), file.fields[1]) : -1;
-    const int price = dbf ? DBFGetFieldIndex(dbf.get(), file.fields[2]) : -1;
+    const auto dbf = storage::DbaseFile::open(*path);
+    const int code = dbf ? dbf->fieldIndex(file.fields[0]) : -1;
+    const int title = dbf ? dbf->fieldIndex(file.fields[1]) : -1;
+    const int price = dbf ? dbf->fieldIndex(file.fields[2]) : -1;
     if (code < 0 || title < 0 || price < 0) return FileState::Damaged;
-    for (int r = 0; r < DBFGetRecordCount(dbf.get()); ++r) {
-        if (DBFIsRecordDeleted(dbf.get(), r)) continue;
-        // shapelib hands out a buffer it reuses: each text is copied at once.
-        Quote q;
-        q.code = text::gbkToUtf8(text::trim(DBFReadStringAttribute(dbf.get(), r, code)));
-        q.name = text::gbkToUtf8(text::trim(DBFReadStringAttribute(dbf.get(), r, title)));
-        q.price = DBFReadDoubleAttribute(dbf.get(), r, price);
-        out.push_back(std::move(q));
+    for (int r = 0; r < dbf->records(); ++r) {
+        if (dbf->deleted(r)) continue;
+        out.push_back({text::gbkToUtf8(dbf->text(r, code)), text::gbkToUtf8(dbf->text(r, title)),
+                       dbf->number(r, price)});
     }
     return FileState::Read;
 }

@@ -101,18 +101,24 @@ void appendGb(std::string_view utf8Char, std::string& out) {
     }
 }
 
-// Widths of BMP characters, filled on first use; 0 = not yet known. Everything past the BMP is 4.
+int convertedWidth(std::string_view utf8Char) {
+    std::string gb;
+    appendGb(utf8Char, gb);
+    return static_cast<int>(gb.size());
+}
+
+// Widths of BMP characters, filled on first use; 0 = not yet known.
 std::array<std::atomic<std::uint8_t>, 0x10000> bmpWidths{};
 
 int charWidth(std::string_view s, const Utf8Char& c, std::size_t pos) {
     if (!c.valid() || c.cp < 0x80) return 1;
-    if (c.cp > 0xFFFF) return 4;
+    // Past the BMP most characters take 4 bytes, but a few have 2-byte codes (FE51 is U+20087): rare
+    // enough to convert each time.
+    if (c.cp > 0xFFFF) return convertedWidth(s.substr(pos, c.length));
     auto& slot = bmpWidths[c.cp];
     int w = slot.load(std::memory_order_relaxed);
     if (w == 0) {
-        std::string gb;
-        appendGb(s.substr(pos, c.length), gb);
-        w = static_cast<int>(gb.size());
+        w = convertedWidth(s.substr(pos, c.length));
         slot.store(static_cast<std::uint8_t>(w), std::memory_order_relaxed);
     }
     return w;

@@ -47,7 +47,7 @@ protected:
         return out;
     }
     static std::string golden(const char* name) {
-        std::ifstream in(std::filesystem::path(__FILE__).parent_path() / name, std::ios::binary);
+        std::ifstream in(std::filesystem::path(VARNETH_CORE_TEST_DIR "/fund") / name, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
         return s.str();

@@ -113,8 +113,7 @@ TEST_F(FundRowsTest, ReportLinesLineUpAsTheGoldenReport) {
     port::MemoryReport r;
     prompter.expectAnswers({true});
     ASSERT_TRUE(fund().report(r));
-    std::ifstream golden(std::filesystem::path(VARNETH_SOURCE_DATA_DIR).parent_path() / "tests/core/fund/capital_report.txt",
-                         std::ios::binary);
+    std::ifstream golden(std::filesystem::path(VARNETH_CORE_TEST_DIR "/fund") / "capital_report.txt", std::ios::binary);
     std::stringstream want;
     want << golden.rdbuf();
     EXPECT_EQ(r.text(), want.str());

@@ -19,9 +19,7 @@ using Texts = std::vector<std::string>;
 
 // The expected report in golden/<name>.txt; VARNETH_UPDATE_GOLDEN=1 writes it from the output.
 void expectGolden(const std::string& name, const std::string& got) {
-    // From the source tree, not __FILE__: the compiler may record that relative to the build.
-    const auto file = std::filesystem::path(VARNETH_SOURCE_DATA_DIR).parent_path() / "tests/core/fund/golden" /
-                      (name + ".txt");
+    const auto file = std::filesystem::path(VARNETH_CORE_TEST_DIR "/fund/golden") / (name + ".txt");
     if (std::getenv("VARNETH_UPDATE_GOLDEN")) std::ofstream(file, std::ios::binary) << got;
     std::ifstream in(file, std::ios::binary);
     std::stringstream want;

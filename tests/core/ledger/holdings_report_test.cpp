@@ -61,7 +61,7 @@ protected:
 };
 
 std::string golden(const char* name) {
-    std::ifstream in((std::filesystem::path(VARNETH_SOURCE_DATA_DIR).parent_path() / "tests/core/ledger") / name, std::ios::binary);
+    std::ifstream in(std::filesystem::path(VARNETH_CORE_TEST_DIR "/ledger") / name, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

@@ -111,4 +111,16 @@ TEST_F(OldLedgerTest, NothingChangesUnlessBothFilesAreThereReadableAndTheUserAgr
     EXPECT_EQ(codes(), std::vector<std::string>{"xj"});
 }
 
+TEST_F(OldLedgerTest, AnOldLedgerCutShortIsRefusedAndTheLedgerKept) {
+    writeOldLedger("tr0.dbf", "tr0.mdx");
+    // Header and field list whole, the records cut off in the middle of the second.
+    std::filesystem::resize_file(account() / "tr0.dbf", 32 + 32 * 10 + 1 + 150);
+    prompter.expectAnswers({true, true});
+    OldLedger old(holdings(), account(), prompter);
+    EXPECT_FALSE(old.copy());
+    EXPECT_EQ(prompter.messages,
+              std::vector<std::string>{OldLedger::unreadableMessage(account() / "tr0.dbf")});
+    EXPECT_EQ(codes(), std::vector<std::string>{"xj"});
+}
+
 }  // namespace

@@ -43,6 +43,11 @@ TEST(ParametersTest, TheFileHasTwentyFiveLinesInTheirPlacesAndReadsBackTheSame) 
     std::string crlf;
     for (char c : prdText(p)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     EXPECT_EQ(parsePrd(crlf + "extra\r\n"), p);
+    // Blanks around a value are not kept: the file written from what was read reads the same.
+    const auto blanks = parsePrd(withLine(p, 24, " 50\t\r"));
+    ASSERT_TRUE(blanks);
+    EXPECT_EQ(blanks->overdraftRatio, "50");
+    EXPECT_EQ(parsePrd(prdText(*blanks)), blanks);
     // The fixed lines are not read.
     EXPECT_EQ(parsePrd(withLine(p, 1, "7")), p);
     EXPECT_EQ(parsePrd(withLine(p, 17, "x")), p);

@@ -98,5 +98,16 @@ TEST_F(ExchangeUpdateTest, AMissingFileStopsBeforeAnythingIsWritten) {
     EXPECT_EQ(held("0002"), 6.0);
 }
 
+TEST_F(ExchangeUpdateTest, ATableCutShortIsReportedAndNothingWritten) {
+    const auto file = quotes() / "show128.dbf";
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) - 10);
+    EXPECT_FALSE(update->checkExchangeFiles());
+    EXPECT_FALSE(update->updateAll(DisplayMode::Both));
+    EXPECT_EQ(prompter.messages.size(), 2u);
+    for (const auto& m : prompter.messages) EXPECT_NE(m.find(file.string()), std::string::npos) << m;
+    EXPECT_FALSE(hasCode("0998"));
+    EXPECT_EQ(held("0002"), 6.0);
+}
+
 }  // namespace
 }  // namespace varneth::prices

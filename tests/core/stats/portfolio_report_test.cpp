@@ -16,7 +16,7 @@ namespace {
 using testsupport::StatsFixture;
 
 std::string golden(const char* name) {
-    std::ifstream in((std::filesystem::path(VARNETH_SOURCE_DATA_DIR).parent_path() / "tests/core/stats") / name, std::ios::binary);
+    std::ifstream in(std::filesystem::path(VARNETH_CORE_TEST_DIR "/stats") / name, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

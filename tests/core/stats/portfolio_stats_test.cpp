@@ -23,7 +23,7 @@ using testsupport::StatsFixture;
 // The grid's SQL text of each choice ("-- kind content pl" and its lines), as the window's
 // developer wrote it down; disabled choices are left at 0.
 std::map<std::string, std::string> goldenQueries() {
-    std::ifstream in((std::filesystem::path(VARNETH_SOURCE_DATA_DIR).parent_path() / "tests/core/stats") / "queries.golden");
+    std::ifstream in(std::filesystem::path(VARNETH_CORE_TEST_DIR "/stats") / "queries.golden");
     std::map<std::string, std::string> texts;
     std::string line, key;
     while (std::getline(in, line))

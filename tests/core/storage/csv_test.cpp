@@ -7,6 +7,7 @@
 #include "storage/cursor.h"
 #include "storage/engine.h"
 #include "storage/error.h"
+#include "support/csv_table.h"
 #include "support/temp_dir.h"
 
 using namespace varneth::storage;
@@ -14,13 +15,7 @@ using namespace varneth::storage;
 namespace {
 
 TableDef def() {
-    TableDef d;
-    d.name = "c.DB";
-    d.kind = TableKind::Paradox;
-    d.fields = {{"Code", FieldType::Text, 4}, {"Name", FieldType::Text, 12}, {"Rate", FieldType::Number, 0},
-                {"Now", FieldType::Logical, 0}, {"Dt", FieldType::Date, 0}, {"N", FieldType::Integer, 0}};
-    d.primaryKey = {"Code"};
-    return d;
+    return varneth::testsupport::csvTable();
 }
 
 class CsvTest : public ::testing::Test {

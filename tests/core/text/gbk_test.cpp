@@ -22,6 +22,15 @@ TEST(GbkWidth, AgreesWithTheConversionEveryTime) {
     }
 }
 
+TEST(GbkWidth, ASupplementaryCharacterWithATwoByteCodeCountsTwo) {
+    // GBK FE51 reads as U+20087 and writes back as the same two bytes.
+    const std::string c = gbkToUtf8("\xFE\x51");
+    ASSERT_EQ(c, "\xF0\xA0\x82\x87");
+    EXPECT_EQ(gbkWidth("A" + c + "B"), 4);
+    EXPECT_EQ(utf8ToGbk("A" + c + "B"), std::string("A\xFE\x51") + "B");
+    EXPECT_EQ(cutToWidth(c + "平安", 4), c + "平");
+}
+
 TEST(CutToWidth, NeverSplitsACharacter) {
     const char* expected[] = {"",     "",       "平",     "平",       "平安",
                               "平安", "平安银", "平安银", "平安银行", "平安银行A"};
