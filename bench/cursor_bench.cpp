@@ -69,9 +69,10 @@ void RawSqliteLoop(benchmark::State& state) {
     sqlite3* db = ledger.engine.database(Alias::Kvt).handle();
     sqlite3_stmt* read = nullptr;
     sqlite3_stmt* write = nullptr;
-    sqlite3_prepare_v2(db, "SELECT rowid, AMT, PRICE1, PRICE2 FROM \"tr2.DBF\" ORDER BY QSDM, ZJZH, GDDM", -1, &read,
+    sqlite3_prepare_v2(db, "SELECT rowid, AMT, PRICE1, PRICE2 FROM \"tr2.DBF\" ORDER BY QSDM, ZJZH, GDDM", -1,
+                       &read, nullptr);
+    sqlite3_prepare_v2(db, "UPDATE \"tr2.DBF\" SET COST1=?, COST2=?, INCOME=? WHERE rowid=?", -1, &write,
                        nullptr);
-    sqlite3_prepare_v2(db, "UPDATE \"tr2.DBF\" SET COST1=?, COST2=?, INCOME=? WHERE rowid=?", -1, &write, nullptr);
     double bump = 0;
     for (auto _ : state) {
         bump += 1;

@@ -46,19 +46,30 @@ private:
         kvt.execute(
             "WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < 99998) "
             "INSERT INTO \"Fund2.DB\" (DT, Num, PYCODE, INPUT, XABC, CZXH) "
-            "SELECT date('1970-01-01', '+' || (i / 5) || ' days'), CASE i % 5 WHEN 1 THEN NULL ELSE i + 2 END, "
-            "CASE i % 5 WHEN 0 THEN '$1001' WHEN 1 THEN '***' WHEN 2 THEN '@@@' WHEN 3 THEN 'abc' ELSE 'xyz' END, "
+            "SELECT date('1970-01-01', '+' || (i / 5) || ' days'), CASE i % 5 WHEN 1 THEN NULL ELSE i + 2 "
+            "END, "
+            "CASE i % 5 WHEN 0 THEN '$1001' WHEN 1 THEN '***' WHEN 2 THEN '@@@' WHEN 3 THEN 'abc' ELSE 'xyz' "
+            "END, "
             "CASE i % 5 WHEN 0 THEN 5000.0 WHEN 1 THEN ((i * 7919) % 2001 - 1000) / 100.0 WHEN 2 THEN 0.0 "
             "WHEN 3 THEN 1000.0 + i % 500 ELSE -1.0 * (i % 300) END, 'y', 0 FROM seq");
         book_ = std::make_unique<storage::Cursor>(kvt, "tr2.DBF");
         book_->append();
-        for (const auto& [f, v] : {std::pair<const char*, storage::Value>{"QSDM", "q1"}, {"QS", "券商"},
-                                   {"ZJZH", "1001"}, {"CODE", "xj"}, {"NAME", "现金"}, {"LX", "xj"},
-                                   {"LXM", "现金"}, {"AMT", 150000000.0}, {"PRICE1", 1.0}, {"PRICE2", 1.0}, {"BIRATE", 1.0}, {"ZK_RATE", 1.0}})
+        for (const auto& [f, v] : {std::pair<const char*, storage::Value>{"QSDM", "q1"},
+                                   {"QS", "券商"},
+                                   {"ZJZH", "1001"},
+                                   {"CODE", "xj"},
+                                   {"NAME", "现金"},
+                                   {"LX", "xj"},
+                                   {"LXM", "现金"},
+                                   {"AMT", 150000000.0},
+                                   {"PRICE1", 1.0},
+                                   {"PRICE2", 1.0},
+                                   {"BIRATE", 1.0},
+                                   {"ZK_RATE", 1.0}})
             book_->setValue(f, v);
         book_->post();
-        fund_ = std::make_unique<fund::FundLedger>(engine_, fund::valuationOf(session_->holdings()), prompter_,
-                                                   clock_);
+        fund_ = std::make_unique<fund::FundLedger>(engine_, fund::valuationOf(session_->holdings()),
+                                                   prompter_, clock_);
         fund_->table().first();
         fund_->recompute();  // every row computed once, today's market row made
     }

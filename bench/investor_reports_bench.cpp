@@ -16,10 +16,13 @@ struct ReportBook : bench::LoggedIn {
     ReportBook() {
         session->kvt().execute(
             "WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < 99999) "
-            "INSERT INTO \"Fund2.DB\" (DT, Num, PYCODE, NAME, INPUT, XABC, UNIT, PRICE, L_PRICE, DMONEY, CZXH, B1) "
-            "SELECT date('2000-01-01', '+' || (i / 10) || ' days'), i + 2, printf('i%04d', i % 1000), '投资人', "
+            "INSERT INTO \"Fund2.DB\" (DT, Num, PYCODE, NAME, INPUT, XABC, UNIT, PRICE, L_PRICE, DMONEY, "
+            "CZXH, B1) "
+            "SELECT date('2000-01-01', '+' || (i / 10) || ' days'), i + 2, printf('i%04d', i % 1000), "
+            "'投资人', "
             "1000.0, 'y', 800.0, 1.25, 1.5, 1200.0, 0, 'b' FROM seq");
-        fund = std::make_unique<fund::FundLedger>(engine, [] { return std::optional<float>(); }, prompter, clock);
+        fund = std::make_unique<fund::FundLedger>(
+            engine, [] { return std::optional<float>(); }, prompter, clock);
         manager = std::make_unique<fund::FundManager>(engine, *fund, prompter, clock);
         manager->reopen();
         reports = std::make_unique<fund::InvestorReports>(engine, *manager, prompter, clock);

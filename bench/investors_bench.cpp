@@ -28,16 +28,20 @@ struct Book {
         session->curr().execute(
             "WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < 7) "
             "INSERT INTO \"TZLX.db\" (Xabc, Note, C5, E9, E10, C2, E3, E4, C3, E5, E6, C1, E1, E2, C9, E12) "
-            "SELECT CASE i WHEN 0 THEN 'y' ELSE char(97 + i) END, 't', i % 2, 5, 50, 1, 8, 20, i % 3 = 0, 12, 10, "
+            "SELECT CASE i WHEN 0 THEN 'y' ELSE char(97 + i) END, 't', i % 2, 5, 50, 1, 8, 20, i % 3 = 0, "
+            "12, 10, "
             "i % 4 = 1, 0.01, 3.65, i % 2, 0.5 FROM seq");
         session->kvt().execute(
             "WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < 99999) "
             "INSERT INTO \"Fund2.DB\" (DT, Num, PYCODE, NAME, INPUT, XABC, UNIT, PRICE, CZXH, B1) "
             "SELECT date('2000-01-01', '+' || (i / 10) || ' days'), i + 2, printf('i%04d', i % 1000), 'n', "
-            "CASE WHEN i >= 99000 THEN -50.0 ELSE 1000.0 END, CASE WHEN i % 8 = 0 THEN 'y' ELSE char(97 + i % 8) END, "
-            "CASE WHEN i >= 99000 THEN -40.0 ELSE 800.0 END, 1.25, 0, CASE WHEN i >= 99000 THEN 's' ELSE 'b' END "
+            "CASE WHEN i >= 99000 THEN -50.0 ELSE 1000.0 END, CASE WHEN i % 8 = 0 THEN 'y' ELSE char(97 + i "
+            "% 8) END, "
+            "CASE WHEN i >= 99000 THEN -40.0 ELSE 800.0 END, 1.25, 0, CASE WHEN i >= 99000 THEN 's' ELSE 'b' "
+            "END "
             "FROM seq");
-        fund = std::make_unique<fund::FundLedger>(engine, [] { return std::optional<float>(); }, prompter, clock);
+        fund = std::make_unique<fund::FundLedger>(
+            engine, [] { return std::optional<float>(); }, prompter, clock);
         manager = std::make_unique<fund::FundManager>(engine, *fund, prompter, clock);
     }
     std::filesystem::path dir;

@@ -42,7 +42,8 @@ void UndoValuation(benchmark::State& state) {
         if (!book.session->holdings().calc()) state.SkipWithError("the valuation stopped");
         const std::int64_t serial = newestSerial(book.engine);
         {
-            storage::Statement size(book.session->kvt(), "SELECT bytes FROM varneth_journal WHERE serial = ?");
+            storage::Statement size(book.session->kvt(),
+                                    "SELECT bytes FROM varneth_journal WHERE serial = ?");
             size.bind(1, storage::Value(serial));
             if (size.step()) bytes = size.column(0).toInt();
         }

@@ -17,6 +17,8 @@ bool CliPrompter::ask(std::string_view text) {
     return yes;
 }
 
-void CliPrompter::confirmAt(std::string_view text, int, int) { message(text); }
+void CliPrompter::confirmAt(std::string_view text, int, int) {
+    message(text);
+}
 
 }  // namespace varneth::cli

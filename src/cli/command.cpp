@@ -14,7 +14,9 @@ std::filesystem::path programDirectory(const GlobalOptions& global, const std::f
     return dir;
 }
 
-std::filesystem::path Context::programDir() const { return programDirectory(call.global, exeDir); }
+std::filesystem::path Context::programDir() const {
+    return programDirectory(call.global, exeDir);
+}
 
 std::optional<std::string> Context::option(const std::string& name) const {
     auto it = call.options.find(name);
@@ -31,12 +33,13 @@ const OptionSpec* Command::findOption(std::string_view name) const {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = [] {
         std::vector<Command> list = baseCommands();
-        for (auto* more : {referenceCommands, ledgerCommands, orderCommands, viewCommands, accountCommands,
-                           linkCommands, fundCommands, performanceCommands, statsCommands,
-                           pricesCommands, optimiserCommands, settingsCommands,
-                           historyCommands, investorsCommands, fundReportCommands, dailyCommands})
+        for (auto* more :
+             {referenceCommands, ledgerCommands, orderCommands, viewCommands, accountCommands, linkCommands,
+              fundCommands, performanceCommands, statsCommands, pricesCommands, optimiserCommands,
+              settingsCommands, historyCommands, investorsCommands, fundReportCommands, dailyCommands})
             for (auto& c : more()) list.push_back(std::move(c));
-        std::sort(list.begin(), list.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
+        std::sort(list.begin(), list.end(),
+                  [](const Command& a, const Command& b) { return a.name < b.name; });
         return list;
     }();
     return all;

@@ -93,12 +93,12 @@ struct Command {
 // Each file of commands offers its own list; `commands()` gathers them, sorted by name.
 std::vector<Command> baseCommands();
 std::vector<Command> referenceCommands();
-std::vector<Command> ledgerCommands();  // value, report
-std::vector<Command> orderCommands();   // buy, sell, cancel, confirm, new-cash-account
-std::vector<Command> viewCommands();    // view
-std::vector<Command> accountCommands(); // account, backup
-std::vector<Command> linkCommands();    // link, corporate-action
-std::vector<Command> fundCommands();    // fund, transfer, invest
+std::vector<Command> ledgerCommands();       // value, report
+std::vector<Command> orderCommands();        // buy, sell, cancel, confirm, new-cash-account
+std::vector<Command> viewCommands();         // view
+std::vector<Command> accountCommands();      // account, backup
+std::vector<Command> linkCommands();         // link, corporate-action
+std::vector<Command> fundCommands();         // fund, transfer, invest
 std::vector<Command> performanceCommands();  // performance
 std::vector<Command> statsCommands();        // stats
 std::vector<Command> pricesCommands();       // prices

@@ -91,7 +91,8 @@ private:
                 throw UsageError("--answers 只能由 y 和 n 组成：" + inv_.global.answers, c);
         if (now_) {
             inv_.global.now = port::DateTime::parse(*now_);
-            if (!inv_.global.now) throw UsageError("--now 的时间读不出（应为 yyyy-mm-dd hh:nn:ss）：" + *now_, c);
+            if (!inv_.global.now)
+                throw UsageError("--now 的时间读不出（应为 yyyy-mm-dd hh:nn:ss）：" + *now_, c);
         }
     }
 
@@ -106,7 +107,9 @@ private:
 
 }  // namespace
 
-Invocation parseCommandLine(const std::vector<std::string>& argv) { return Parser(argv).parse(); }
+Invocation parseCommandLine(const std::vector<std::string>& argv) {
+    return Parser(argv).parse();
+}
 
 std::string usageText(const Command* command) {
     std::string out = std::string(kGeneralUsage) + "\n";

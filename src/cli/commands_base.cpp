@@ -59,7 +59,8 @@ bool startsWithKeyword(std::string_view sql, std::string_view keyword) {
 // SQLite runs only the first statement of a text and calls some statements that change the
 // connection (ATTACH, PRAGMA …) read-only, so a query must be one statement that begins as one.
 void requireSingleQuery(storage::Database& db, const std::string& sql) {
-    if (!startsWithKeyword(sql, "select") && !startsWithKeyword(sql, "with")) throw storage::Error(kOnlyQueries);
+    if (!startsWithKeyword(sql, "select") && !startsWithKeyword(sql, "with"))
+        throw storage::Error(kOnlyQueries);
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v2(db.handle(), sql.c_str(), -1, &stmt, &tail);
@@ -73,7 +74,8 @@ void requireSingleQuery(storage::Database& db, const std::string& sql) {
 // Without DIR: the program directory the other commands use, so that an installed program's first
 // `init` makes the user's own.
 int init(Context& ctx) {
-    const std::filesystem::path dir = ctx.call.args.empty() ? ctx.programDir() : std::filesystem::path(ctx.arg(0));
+    const std::filesystem::path dir =
+        ctx.call.args.empty() ? ctx.programDir() : std::filesystem::path(ctx.arg(0));
     app::createProgramDirectory(dir, app::findDataDir(ctx.exeDir), ctx.flag("bare"));
     return 0;
 }

@@ -12,7 +12,9 @@ namespace varneth::cli {
 namespace {
 
 // The fund module as a login creates it: the ledger open, a manager row ensured, the last row current.
-fund::FundLedger& openFund(Context& ctx) { return ctx.session->fund(); }
+fund::FundLedger& openFund(Context& ctx) {
+    return ctx.session->fund();
+}
 
 // "--from-row N": the N-th row of the ledger in its key order, as the grid numbers it. False (told)
 // when the ledger has no such row.
@@ -33,12 +35,15 @@ bool moveToRow(Context& ctx, fund::FundLedger& fund) {
 int fundCommand(Context& ctx) {
     const std::string& action = ctx.arg(0);
     const bool takesRow = action == "recompute" || action == "report";
-    if (!takesRow && ctx.option("from-row")) throw UsageError("fund " + action + " 不带 --from-row", ctx.call.command);
-    if (action != "report" && ctx.option("out")) throw UsageError("只有 fund report 带 --out", ctx.call.command);
+    if (!takesRow && ctx.option("from-row"))
+        throw UsageError("fund " + action + " 不带 --from-row", ctx.call.command);
+    if (action != "report" && ctx.option("out"))
+        throw UsageError("只有 fund report 带 --out", ctx.call.command);
     if (action != "recompute" && action != "compress" && action != "fillnum" && action != "report")
         throw UsageError("fund 没有这个操作：" + action, ctx.call.command);
     const auto out = ctx.option("out");
-    if (action == "report" && (!out || out->empty())) throw UsageError("fund report 需要 --out 文件", ctx.call.command);
+    if (action == "report" && (!out || out->empty()))
+        throw UsageError("fund report 需要 --out 文件", ctx.call.command);
 
     fund::FundLedger& fund = openFund(ctx);
     if (!moveToRow(ctx, fund)) return 1;
@@ -50,8 +55,8 @@ int fundCommand(Context& ctx) {
 }
 
 std::unique_ptr<ledger::CapitalTransfer> openTransfer(Context& ctx) {
-    return std::make_unique<ledger::CapitalTransfer>(ctx.engine, ctx.session->lookups(), openFund(ctx), ctx.prompter,
-                                                     ctx.clock);
+    return std::make_unique<ledger::CapitalTransfer>(ctx.engine, ctx.session->lookups(), openFund(ctx),
+                                                     ctx.prompter, ctx.clock);
 }
 
 std::string required(Context& ctx, const char* name) {
@@ -101,7 +106,12 @@ std::vector<Command> fundCommands() {
          "--pycode P --name N --zjzh Z --qsdm Q --amount A --xabc T [--note S]",
          0,
          0,
-         {{"pycode", true}, {"name", true}, {"zjzh", true}, {"qsdm", true}, {"amount", true}, {"xabc", true},
+         {{"pycode", true},
+          {"name", true},
+          {"zjzh", true},
+          {"qsdm", true},
+          {"amount", true},
+          {"xabc", true},
           {"note", true}},
          true,
          investCommand},

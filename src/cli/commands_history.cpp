@@ -21,7 +21,8 @@ int listEntries(Context& ctx) {
     std::ostringstream tsv;
     tsv << "serial\ttime\taccount\taction\trows\n";
     for (const auto& e : history::History(ctx.engine).entries(limit))
-        tsv << e.serial << '\t' << e.time << '\t' << e.account << '\t' << e.action << '\t' << e.rowsText() << '\n';
+        tsv << e.serial << '\t' << e.time << '\t' << e.account << '\t' << e.action << '\t' << e.rowsText()
+            << '\n';
     ctx.out << tsv.str();
     return 0;
 }
@@ -30,8 +31,7 @@ int showEntry(Context& ctx) {
     const std::int64_t serial = positive(ctx, ctx.arg(1), "操作序号");
     history::History history(ctx.engine);
     bool known = false;
-    for (const auto& e : history.entries())
-        known = known || e.serial == serial;
+    for (const auto& e : history.entries()) known = known || e.serial == serial;
     if (!known) {
         ctx.prompter.message("第" + std::to_string(serial) + "号操作不在操作历史中。");
         return 1;

@@ -67,7 +67,8 @@ bool openOn(Context& ctx, FundManager& m, const std::optional<std::string>& pyco
 }
 
 int voucher(Context& ctx, FundManager& m, fund::InvestorReports& reports) {
-    refuseOptions(ctx, "report voucher", {"xabc", "title", "no-all-records", "brief", "no-details", "qsdm", "zjzh"});
+    refuseOptions(ctx, "report voucher",
+                  {"xabc", "title", "no-all-records", "brief", "no-details", "qsdm", "zjzh"});
     const std::string pycode = required(ctx, "pycode");
     if (!openOn(ctx, m, pycode)) return 1;
     storage::Cursor& rows = m.details();
@@ -114,22 +115,25 @@ int stage(Context& ctx, FundManager& m, fund::InvestorReports& reports) {
 }  // namespace
 
 int investorReportCommand(Context& ctx, FundManager& m) {
-    if (ctx.call.args.size() != 2) throw UsageError("investors report 需要 voucher、stage、total 或 account", ctx.call.command);
+    if (ctx.call.args.size() != 2)
+        throw UsageError("investors report 需要 voucher、stage、total 或 account", ctx.call.command);
     const std::string& kind = ctx.arg(1);
     if (kind == "account") return cashAccountsCommand(ctx);
     fund::InvestorReports reports(ctx.engine, m, ctx.prompter, ctx.clock);
     if (kind == "voucher") return voucher(ctx, m, reports);
     if (kind == "stage") return stage(ctx, m, reports);
     if (kind != "total") throw UsageError("investors report 没有这种报告：" + kind, ctx.call.command);
-    refuseOptions(ctx, "report total",
-                  {"pycode", "row", "xabc", "title", "no-all-records", "brief", "no-details", "qsdm", "zjzh"});
+    refuseOptions(
+        ctx, "report total",
+        {"pycode", "row", "xabc", "title", "no-all-records", "brief", "no-details", "qsdm", "zjzh"});
     if (!openOn(ctx, m, std::nullopt)) return 1;
     return reports.total(definition(ctx), fileFor(ctx, "Rep_for_all", ""), ReportTarget::File) ? 0 : 1;
 }
 
 int cashAccountsCommand(Context& ctx) {
     const bool report = ctx.arg(0) == "report";
-    if (!report && ctx.call.args.size() != 1) throw UsageError("investors accounts 不带参数", ctx.call.command);
+    if (!report && ctx.call.args.size() != 1)
+        throw UsageError("investors accounts 不带参数", ctx.call.command);
     refuseOptions(ctx, report ? "report account" : "accounts",
                   {"pycode", "row", "xabc", "title", "no-all-records", "brief", "show"});
     if (!report) refuseOptions(ctx, "accounts", {"out", "fund-name", "no-details"});

@@ -138,7 +138,8 @@ int investorsCommand(Context& ctx) {
         expectArgs(ctx, 1, action);
         if (!openOn(ctx, *m, required(ctx, "pycode"))) return 1;
         writeGrid(ctx.out,
-                  "dt\tpycode\tname\txabc\tinput\tasset\tunit\tprice\tl_price\tzzl\tdmoney\tczxh\tsz\tshz\tnote\tqsdm\tzjzh",
+                  "dt\tpycode\tname\txabc\tinput\tasset\tunit\tprice\tl_"
+                  "price\tzzl\tdmoney\tczxh\tsz\tshz\tnote\tqsdm\tzjzh",
                   m->details());
         return 0;
     }
@@ -156,9 +157,9 @@ int investorsCommand(Context& ctx) {
 }
 
 void printForm(std::ostream& out, const fund::CapitalForm& f) {
-    out << "投资人代码\t" << f.pycode << "\n姓名\t" << f.name << "\n券商代码\t" << f.qsdm << "\n券商\t" << f.qs
-        << "\n资金帐号\t" << f.zjzh << "\n投入日期\t" << f.date << "\n投资类型\t" << f.xabc << "\n投入资金(元)\t"
-        << f.amount << "\n可取日期\t" << f.available << '\n'
+    out << "投资人代码\t" << f.pycode << "\n姓名\t" << f.name << "\n券商代码\t" << f.qsdm << "\n券商\t"
+        << f.qs << "\n资金帐号\t" << f.zjzh << "\n投入日期\t" << f.date << "\n投资类型\t" << f.xabc
+        << "\n投入资金(元)\t" << f.amount << "\n可取日期\t" << f.available << '\n'
         << f.unitsCaption << '\t' << text::shortestText(f.units) << '\n'
         << fund::CapitalEntry::kCurrentCaption << '\t' << text::shortestText(f.current) << '\n'
         << fund::CapitalEntry::kMaturityCaption << '\t' << text::shortestText(f.maturity) << '\n';
@@ -166,9 +167,11 @@ void printForm(std::ostream& out, const fund::CapitalForm& f) {
 
 int inoutCommand(Context& ctx) {
     const bool showOnly = !ctx.call.args.empty();
-    if (showOnly && ctx.arg(0) != "show") throw UsageError("inout 没有这个操作：" + ctx.arg(0), ctx.call.command);
+    if (showOnly && ctx.arg(0) != "show")
+        throw UsageError("inout 没有这个操作：" + ctx.arg(0), ctx.call.command);
     const std::string choice = ctx.option("choice").value_or("one");
-    if (choice != "one" && choice != "all") throw UsageError("--choice 只能是 one 或 all：" + choice, ctx.call.command);
+    if (choice != "one" && choice != "all")
+        throw UsageError("--choice 只能是 one 或 all：" + choice, ctx.call.command);
     auto m = openManager(ctx);
     if (!openOn(ctx, *m, required(ctx, "pycode"))) return 1;
     storage::Cursor& rows = m->details();
@@ -178,7 +181,8 @@ int inoutCommand(Context& ctx) {
         throw UsageError("--row 不在明细的 1 到 " + std::to_string(rows.count()) + " 行之内：" + given,
                          ctx.call.command);
     rows.moveTo(static_cast<int>(*n - 1));
-    fund::CapitalEntry entry(ctx.engine, *m, ctx.session->fund(), ctx.session->lookups(), ctx.prompter, ctx.clock);
+    fund::CapitalEntry entry(ctx.engine, *m, ctx.session->fund(), ctx.session->lookups(), ctx.prompter,
+                             ctx.clock);
     fund::CapitalForm form = entry.show(choice == "all");
     if (showOnly) {
         printForm(ctx.out, form);
@@ -202,9 +206,11 @@ std::vector<Command> investorsCommands() {
          "commission draw --pycode P --xabc T | commission draw-all | types check --xabc T | "
          "types set --xabc T NAME=VALUE... | types insert | types delete --xabc T | types leave | "
          "report voucher --pycode P [--row N] [--show S] [--out FILE] [--fund-name T] | "
-         "report stage --pycode P [--xabc T] [--show S] [--title T] [--no-all-records] [--brief FILE] [--out FILE] "
+         "report stage --pycode P [--xabc T] [--show S] [--title T] [--no-all-records] [--brief FILE] [--out "
+         "FILE] "
          "[--fund-name T] | report total [--show S] [--out FILE] [--fund-name T] | "
-         "report account --qsdm Q --zjzh Z [--no-details] [--out FILE] [--fund-name T] | accounts --qsdm Q --zjzh Z",
+         "report account --qsdm Q --zjzh Z [--no-details] [--out FILE] [--fund-name T] | accounts --qsdm Q "
+         "--zjzh Z",
          1,
          64,
          {{"show", true},
@@ -222,7 +228,8 @@ std::vector<Command> investorsCommands() {
          true,
          investorsCommand},
         {"inout",
-         "[show] --pycode P [--row N] [--choice one|all] [--name N] [--qsdm Q] [--zjzh Z] [--date D] [--xabc T] "
+         "[show] --pycode P [--row N] [--choice one|all] [--name N] [--qsdm Q] [--zjzh Z] [--date D] [--xabc "
+         "T] "
          "[--amount A]",
          0,
          1,

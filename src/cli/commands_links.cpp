@@ -68,8 +68,13 @@ int corporateAction(Context& ctx) {
 std::vector<Command> linkCommands() {
     return {
         {"link", "set --path DIR --name FILE | write", 1, 1, {{"path", true}, {"name", true}}, true, link},
-        {"corporate-action", "apply --row N [--no-cash] | fetch", 1, 1, {{"row", true}, {"no-cash", false}},
-         true, corporateAction},
+        {"corporate-action",
+         "apply --row N [--no-cash] | fetch",
+         1,
+         1,
+         {{"row", true}, {"no-cash", false}},
+         true,
+         corporateAction},
     };
 }
 

@@ -76,9 +76,9 @@ int enterOrder(Context& ctx, bool isBuy) {
     }
     if (!(isBuy ? desk.buy() : desk.sell())) return 1;
     // As stored: a typed number longer than the field is cut to it.
-    const std::string number = storage::Table::fit(storage::findTable("tr2.DBF")->field("WTH"),
-                                                   storage::Value(desk.record().wth))
-                                   .text();
+    const std::string number =
+        storage::Table::fit(storage::findTable("tr2.DBF")->field("WTH"), storage::Value(desk.record().wth))
+            .text();
     desk.closed();
     ctx.out << number << '\n';
     return 0;

@@ -48,8 +48,9 @@ int performance(Context& ctx) {
     ctx.out << "比较起点：" << chart.markDate << "  终点：" << chart.lastDate << '\n';
     for (const std::string& line : stats::Performance::lines(perf.results(), indices.first.name))
         ctx.out << line << '\n';
-    for (const std::string& line : stats::statisticsLines(perf.statistics(), stats::Performance::kFundName,
-                                                          indices.first.name, stats::Performance::kIndex2Name))
+    for (const std::string& line :
+         stats::statisticsLines(perf.statistics(), stats::Performance::kFundName, indices.first.name,
+                                stats::Performance::kIndex2Name))
         ctx.out << line << '\n';
     if (const auto png = ctx.option("png"); png && !writePng(chart, *png)) {
         ctx.prompter.message("图形文件写不成：" + *png);

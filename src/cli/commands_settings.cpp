@@ -23,7 +23,12 @@ reference::Maintenance maintenanceOf(Context& ctx) {
 // "settings TAB ACTION": the tab's button of that name.
 int settings(Context& ctx) {
     using Action = std::function<int(Maintenance&, Context&)>;
-    const auto done = [](auto f) { return Action([f](Maintenance& m, Context&) { (m.*f)(); return 0; }); };
+    const auto done = [](auto f) {
+        return Action([f](Maintenance& m, Context&) {
+            (m.*f)();
+            return 0;
+        });
+    };
     const auto checked = [](bool (Maintenance::*f)()) {
         return Action([f](Maintenance& m, Context&) { return (m.*f)() ? 0 : 1; });
     };
@@ -53,10 +58,12 @@ int settings(Context& ctx) {
         {{"currencies", "update-rates"}, done(&Maintenance::updateRates)},
     };
     const auto it = actions.find({ctx.arg(0), ctx.arg(1)});
-    if (it == actions.end()) throw UsageError("settings 没有这个操作：" + ctx.arg(0) + " " + ctx.arg(1), ctx.call.command);
+    if (it == actions.end())
+        throw UsageError("settings 没有这个操作：" + ctx.arg(0) + " " + ctx.arg(1), ctx.call.command);
     const bool settlement = ctx.arg(1) == "set-settlement";
     if (settlement != ctx.option("code").has_value())
-        throw UsageError(settlement ? "set-settlement 需要 --code" : "只有 set-settlement 带 --code", ctx.call.command);
+        throw UsageError(settlement ? "set-settlement 需要 --code" : "只有 set-settlement 带 --code",
+                         ctx.call.command);
     Maintenance m = maintenanceOf(ctx);
     return it->second(m, ctx);
 }
@@ -108,7 +115,8 @@ int exchange(Context& ctx) {
         const long long line = integerOption(ctx, "line", 1);
         const auto locations = ExchangeQuotes::locations(ctx.session->programDir());
         if (line < 1 || line > static_cast<long long>(locations.size())) {
-            ctx.prompter.message(std::string(ExchangeQuotes::kLocationsFile) + "中没有第" + std::to_string(line) + "行");
+            ctx.prompter.message(std::string(ExchangeQuotes::kLocationsFile) + "中没有第" +
+                                 std::to_string(line) + "行");
             return 1;
         }
         for (const auto& link : ExchangeQuotes::links(locations[static_cast<std::size_t>(line - 1)]))
@@ -146,7 +154,12 @@ std::vector<Command> settingsCommands() {
          {{"lot", true}, {"units", true}, {"price", true}, {"ratio", true}, {"apply", true}},
          true,
          margin},
-        {"exchange", "import [--from FOLDER] | links [--line N]", 1, 1, {{"from", true}, {"line", true}}, true,
+        {"exchange",
+         "import [--from FOLDER] | links [--line N]",
+         1,
+         1,
+         {{"from", true}, {"line", true}},
+         true,
          exchange},
     };
 }

@@ -26,8 +26,8 @@ void nameActions(storage::Engine& engine, port::Clock& clock, std::string accoun
     });
 }
 
-int runLoggedIn(const Invocation& call, storage::Engine& engine, port::Prompter& prompter,
-                port::Clock& clock, std::ostream& out, const fs::path& exeDir) {
+int runLoggedIn(const Invocation& call, storage::Engine& engine, port::Prompter& prompter, port::Clock& clock,
+                std::ostream& out, const fs::path& exeDir) {
     app::Login login(engine, programDirectory(call.global, exeDir), prompter, clock);
     if (!login.start()) return 1;
     // As in the login window: without a typed name the pre-filled one is used.
@@ -37,22 +37,26 @@ int runLoggedIn(const Invocation& call, storage::Engine& engine, port::Prompter&
     nameActions(engine, clock, session->accountName(), call.commandText);
     Context ctx{call, engine, session.get(), prompter, clock, out, exeDir};
     if (call.command->access == Command::Access::Files) return call.command->run(ctx);
-    storage::Action action(engine, call.command->access == Command::Access::Read ? storage::Action::Mode::Read
-                                                                                 : storage::Action::Mode::Write);
+    storage::Action action(engine, call.command->access == Command::Access::Read
+                                       ? storage::Action::Mode::Read
+                                       : storage::Action::Mode::Write);
     return call.command->run(ctx);
 }
 
 // The command line as the journal keeps it: password values never leave the prompt.
 std::string commandLineText(const std::vector<std::string>& argv) {
-    static const std::vector<std::string> secret{"--password", "--new-password", "--its-password", "--old", "--new"};
+    static const std::vector<std::string> secret{"--password", "--new-password", "--its-password", "--old",
+                                                 "--new"};
     std::string text = "varneth-cli";
     bool hideNext = false;
     for (const auto& a : argv) {
         std::string shown = hideNext ? "***" : a;
         hideNext = false;
         for (const auto& s : secret) {
-            if (a == s) hideNext = true;
-            else if (a.starts_with(s + "=")) shown = s + "=***";
+            if (a == s)
+                hideNext = true;
+            else if (a.starts_with(s + "="))
+                shown = s + "=***";
         }
         if (shown.empty() || shown.find_first_of(" \t") != std::string::npos) shown = "\"" + shown + "\"";
         text += " " + shown;

@@ -143,8 +143,7 @@ private:
         QTRY_COMPARE(storedRows("CODE='" + std::string(code) + "'"), 1);
     }
     int storedRows(const std::string& where = "1") const {
-        storage::Statement st(f->session->curr(),
-                              "SELECT COUNT(*) FROM \"allstocks.DBF\" WHERE " + where);
+        storage::Statement st(f->session->curr(), "SELECT COUNT(*) FROM \"allstocks.DBF\" WHERE " + where);
         return st.step() ? static_cast<int>(st.column(0).toInt()) : -1;
     }
 

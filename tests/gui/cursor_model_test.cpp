@@ -112,10 +112,13 @@ private slots:
     // Numbers read rounded, right-aligned; the tooltip and the editor give the stored value; messages
     // name the column by its title.
     void numbersReadRoundedAndMessagesUseTitles() {
-        QVERIFY(model->setData(model->index(1, Price), QString::number(static_cast<double>(42.15f), 'g', 17)));
+        QVERIFY(
+            model->setData(model->index(1, Price), QString::number(static_cast<double>(42.15f), 'g', 17)));
         QCOMPARE(text(1, Price), QStringLiteral("42.15"));
-        QCOMPARE(model->index(1, Price).data(Qt::ToolTipRole).toString(), QStringLiteral("42.150001525878906"));
-        QCOMPARE(model->index(1, Price).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
+        QCOMPARE(model->index(1, Price).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("42.150001525878906"));
+        QCOMPARE(model->index(1, Price).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+                 int(Qt::AlignRight));
         model->setColumns({{"price", "价格"}, {"code", "代码"}});
         QVERIFY(!model->setData(model->index(0, 0), QStringLiteral("1,5")));
         QCOMPARE(prompter->messages.back(), std::string("'1,5'不是有效的数值（价格）"));

@@ -81,7 +81,8 @@ private slots:
         QCOMPARE(w->shenzhenGrid()->rowCount(), 1);
 
         // A broken download: refused, its grid emptied, the other file still shown.
-        std::filesystem::resize_file(file("show2003.dbf"), std::filesystem::file_size(file("show2003.dbf")) - 5);
+        std::filesystem::resize_file(file("show2003.dbf"),
+                                     std::filesystem::file_size(file("show2003.dbf")) - 5);
         w->update();
         QCOMPARE(demo->prompter.messages.back(), std::string("文件SHOW2003.DBF已损坏,请检查!"));
         QVERIFY(w->isVisible());

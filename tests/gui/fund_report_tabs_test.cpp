@@ -78,7 +78,8 @@ private slots:
 
     void theTotalReportPrintsToAPdfOffscreen() {
         QTemporaryDir dir;
-        fund::InvestorReports reports(demo->session->engine(), window->manager(), demo->prompter, demo->clock);
+        fund::InvestorReports reports(demo->session->engine(), window->manager(), demo->prompter,
+                                      demo->clock);
         ui::ReportPrinter printer(window.get(), demo->prompter, QStringLiteral("总报表"), {});
         reports.writeTotal(window->reportDefinitionTab()->definition(), printer);
         QVERIFY(!printer.pages().empty());

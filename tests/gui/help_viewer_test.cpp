@@ -45,12 +45,35 @@ private slots:
     // The shipped help file has a topic, with words in it, for every keyword the windows open (the price,
     // portfolio and optimiser windows bring theirs: "fordata", "lookportfolio", "yhmn").
     void theShippedFileAnswersEveryKeyword() {
-        const auto file = HelpFile::load(std::filesystem::path(VARNETH_SOURCE_DATA_DIR) / HelpFile::kFileName);
+        const auto file =
+            HelpFile::load(std::filesystem::path(VARNETH_SOURCE_DATA_DIR) / HelpFile::kFileName);
         QVERIFY(file);
-        for (const char* keyword :
-             {"contents", "login", "mainform", "buysell", "send", "copy", "forwt", "mystocks", "setform", "set_stock",
-              "set_qs", "set_code_lx", "bi", "dbf", "typedefine", "fund", "fundreport", "accountreport",
-              "communication", "reportformat", "tich", "fund_in_out", "threelines", "mathproblem", "novel", "ask"}) {
+        for (const char* keyword : {"contents",
+                                    "login",
+                                    "mainform",
+                                    "buysell",
+                                    "send",
+                                    "copy",
+                                    "forwt",
+                                    "mystocks",
+                                    "setform",
+                                    "set_stock",
+                                    "set_qs",
+                                    "set_code_lx",
+                                    "bi",
+                                    "dbf",
+                                    "typedefine",
+                                    "fund",
+                                    "fundreport",
+                                    "accountreport",
+                                    "communication",
+                                    "reportformat",
+                                    "tich",
+                                    "fund_in_out",
+                                    "threelines",
+                                    "mathproblem",
+                                    "novel",
+                                    "ask"}) {
             const int i = file->indexOf(QString::fromLatin1(keyword));
             QVERIFY2(i >= 0, keyword);
             QVERIFY2(file->topics()[static_cast<std::size_t>(i)].body.trimmed().size() > 20, keyword);

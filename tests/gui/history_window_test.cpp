@@ -51,7 +51,8 @@ private slots:
         displayChoice(main.get(), 0)->click();
         QTableView* catalog = main->catalogView();
         for (int r = 0; r < catalog->model()->rowCount(); ++r)
-            if (catalog->model()->index(r, 0).data().toString() == QStringLiteral("600519")) selectRow(catalog, r);
+            if (catalog->model()->index(r, 0).data().toString() == QStringLiteral("600519"))
+                selectRow(catalog, r);
         QTest::mouseClick(buttonIn(main.get(), "委托记录处理"), Qt::LeftButton);
         gui::OrderWindow& order = windows->orderWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&order));

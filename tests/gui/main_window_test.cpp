@@ -95,7 +95,8 @@ private slots:
         button->setFocus();
         QTest::keyClick(button, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(copies, 1);
-        QCOMPARE(window->statusBar()->findChild<QLabel*>("valuedAt")->text().left(5), QStringLiteral("上次估值："));
+        QCOMPARE(window->statusBar()->findChild<QLabel*>("valuedAt")->text().left(5),
+                 QStringLiteral("上次估值："));
     }
 
     void displayChoiceSwitchesTheGridsAndTheirTitles() {

@@ -129,7 +129,8 @@ private slots:
         window->openOn(*views.detail);
         // One caption per label: the labels say what they show.
         for (auto* label : window->findChildren<QLabel*>())
-            QVERIFY(label->text() != QStringLiteral("可用资金:") && !label->text().startsWith(QStringLiteral("可买数量")));
+            QVERIFY(label->text() != QStringLiteral("可用资金:") &&
+                    !label->text().startsWith(QStringLiteral("可买数量")));
 
         retype(child<QLineEdit>("code"), QStringLiteral("600036"));
         child<QComboBox>("gddm")->setEditText(QStringLiteral("A100"));

@@ -63,10 +63,11 @@ private slots:
             return qobject_cast<QLabel*>(figures->itemAtPosition(r, c)->widget())->text();
         };
         QCOMPARE((QStringList{cell(0, 1), cell(0, 2), cell(0, 3)}),
-                 (QStringList{QStringLiteral("管理帐户"), QStringLiteral("深证成指"), QStringLiteral("上证指数")}));
+                 (QStringList{QStringLiteral("管理帐户"), QStringLiteral("深证成指"),
+                              QStringLiteral("上证指数")}));
         QCOMPARE((QStringList{cell(1, 0), cell(1, 1), cell(1, 2), cell(1, 3)}),
-                 (QStringList{QStringLiteral("年化收益率(%)"), QStringLiteral("6.15"), QStringLiteral("14.62"),
-                              QStringLiteral("15.40")}));
+                 (QStringList{QStringLiteral("年化收益率(%)"), QStringLiteral("6.15"),
+                              QStringLiteral("14.62"), QStringLiteral("15.40")}));
         QCOMPARE(cell(3, 1), QStringLiteral("14.24"));
         QVERIFY(f->prompter.messages.empty());
     }
@@ -120,7 +121,8 @@ private slots:
         fields[0]->setText(QStringLiteral("H股指数"));
         fields[1]->setText(QStringLiteral("999998"));
         click(button("修改确认"));
-        QCOMPARE(parameter("s1name") + parameter("s1code") + parameter("s2code"), std::string("H股指数999998699001"));
+        QCOMPARE(parameter("s1name") + parameter("s1code") + parameter("s2code"),
+                 std::string("H股指数999998699001"));
         QVERIFY(label("H股指数") != nullptr);
         QCOMPARE(chart().index1.legend, std::string("H指12416"));
 

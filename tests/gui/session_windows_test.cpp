@@ -16,10 +16,10 @@
 #include "ledger/order_desk.h"
 #include "ledger/order_window.h"
 #include "ledger/settlement.h"
+#include "optimiser/optimisation_window.h"
 #include "prices/exchange_quotes_window.h"
 #include "prices/price_window.h"
 #include "reference/settings_window.h"
-#include "optimiser/optimisation_window.h"
 
 using namespace varneth;
 using gui::MainWindow;

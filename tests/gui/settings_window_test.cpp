@@ -1,9 +1,9 @@
 #include "reference/settings_window.h"
 
 #include <QComboBox>
-#include <fstream>
 #include <QLabel>
 #include <QTabWidget>
+#include <fstream>
 
 #include "app/main_window.h"
 #include "app/session_windows.h"
@@ -104,7 +104,8 @@ private slots:
         general.post();
         QAction* tool = nullptr;
         for (QAction* a : main->findChildren<QAction*>())
-            if (a->toolTip() == QStringLiteral("更新价格，和F8相同") || a->text() == QStringLiteral("更新价格，和F8相同"))
+            if (a->toolTip() == QStringLiteral("更新价格，和F8相同") ||
+                a->text() == QStringLiteral("更新价格，和F8相同"))
                 tool = a;
         QVERIFY(tool);
         tool->trigger();

@@ -41,7 +41,8 @@ bool sameDirectory(const fs::path& a, const fs::path& b) {
 // What an add killed while it built its directory left behind.
 void removeUnfinished(const fs::path& programDir) {
     std::error_code ec;
-    for (auto it = fs::directory_iterator(programDir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    for (auto it = fs::directory_iterator(programDir, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
         std::error_code ignored;
         if (it->path().filename().string().starts_with(kBuildingPrefix)) fs::remove_all(it->path(), ignored);
     }

@@ -108,6 +108,8 @@ std::unique_ptr<Session> Login::enter(const std::string& name, const std::string
     }
 }
 
-void Login::logout() { engine_.unbind(Alias::Kvt); }
+void Login::logout() {
+    engine_.unbind(Alias::Kvt);
+}
 
 }  // namespace varneth::app

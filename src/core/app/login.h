@@ -31,7 +31,7 @@ public:
     const std::filesystem::path& programDir() const { return programDir_; }
 
     std::vector<std::string> accountNames() const;  // in the list's key order
-    std::string lastPicked() const;  // the first account marked `Now`; "" when none
+    std::string lastPicked() const;                 // the first account marked `Now`; "" when none
     // A name picked from the list becomes the only one marked `Now`, so it survives a restart.
     void pick(const std::string& name);
 

@@ -34,7 +34,8 @@ std::optional<std::filesystem::path> newestReport(const std::filesystem::path& a
     return newest;
 }
 
-void editReportInWordPad(port::Launcher& launcher, port::Prompter& prompter, const std::filesystem::path& accountDir) {
+void editReportInWordPad(port::Launcher& launcher, port::Prompter& prompter,
+                         const std::filesystem::path& accountDir) {
     prompter.message(kWordPadNotice);
     // The desktop opens a file with the editor its user chose for that kind of file.
     const auto report = newestReport(accountDir);

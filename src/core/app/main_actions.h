@@ -36,6 +36,7 @@ std::optional<ledger::DetailRow> rowForOrderWindow(MainViews& views, port::Promp
 std::optional<std::filesystem::path> newestReport(const std::filesystem::path& accountDir);
 // "用写字板编辑业绩报告": the notice, then the newest report opened in the desktop's text editor, or
 // why it was not.
-void editReportInWordPad(port::Launcher& launcher, port::Prompter& prompter, const std::filesystem::path& accountDir);
+void editReportInWordPad(port::Launcher& launcher, port::Prompter& prompter,
+                         const std::filesystem::path& accountDir);
 
 }  // namespace varneth::app

@@ -58,8 +58,9 @@ void hashPasswords(Database& curr) {
 void copyDatabase(const fs::path& from, const fs::path& to) {
     sqlite3* src = nullptr;
     sqlite3* dst = nullptr;
-    bool ok = sqlite3_open_v2(from.c_str(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-              sqlite3_open_v2(to.c_str(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+    bool ok =
+        sqlite3_open_v2(from.c_str(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_open_v2(to.c_str(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
     if (ok) {
         sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
         ok = b && sqlite3_backup_step(b, -1) == SQLITE_DONE;
@@ -78,8 +79,8 @@ fs::path installedDataDir(const fs::path& exeDir) {
 }  // namespace
 
 fs::path findDataDir(const fs::path& exeDir) {
-    std::vector<fs::path> candidates = {exeDir / "data", exeDir.parent_path() / "data", installedDataDir(exeDir),
-                                        fs::path(VARNETH_SOURCE_DATA_DIR)};
+    std::vector<fs::path> candidates = {exeDir / "data", exeDir.parent_path() / "data",
+                                        installedDataDir(exeDir), fs::path(VARNETH_SOURCE_DATA_DIR)};
     std::error_code ec;
     for (const auto& c : candidates)
         if (fs::is_directory(c / "shared", ec)) return c;

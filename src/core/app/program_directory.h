@@ -37,7 +37,8 @@ bool holdsTables(const std::filesystem::path& dir);
 // the help file and the accounts of the seed. `bare`: every table empty but the one account
 // "我的帐户" (no password, Subdir "user") and the template. Throws SeedError when `dir` holds
 // tables already or the seed does not load; nothing is left half-made in an empty `dir`.
-void createProgramDirectory(const std::filesystem::path& dir, const std::filesystem::path& dataDir, bool bare);
+void createProgramDirectory(const std::filesystem::path& dir, const std::filesystem::path& dataDir,
+                            bool bare);
 
 // A new account directory: a copy of the template "empty" under the program directory.
 void createAccountDirectory(const std::filesystem::path& programDir, const std::filesystem::path& accountDir);

@@ -34,7 +34,8 @@ CapitalEntry::CapitalEntry(storage::Engine& engine, FundManager& manager, FundLe
       accounts_(engine.database(storage::Alias::Kvt)) {
     book_.setOrdering("No_PC");
     // Quoted: unquoted, SQLite reads tr2.dbf as table "dbf" of a database "tr2".
-    accounts_.lines() = {"select distinct wth,qsdm, qs,zjzh", "from \"tr2.dbf\"", "where wth<'P' or wth='' and lx='xj'"};
+    accounts_.lines() = {"select distinct wth,qsdm, qs,zjzh", "from \"tr2.dbf\"",
+                         "where wth<'P' or wth='' and lx='xj'"};
     accounts_.open();
 }
 

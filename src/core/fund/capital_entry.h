@@ -33,7 +33,8 @@ public:
     static constexpr const char* kMaturityCaption = "到期总可取资金(元):";
     static constexpr const char* kManagerCaption = "基金经理人所持股数(总股数－投资人持股数):";
     static constexpr const char* kNone = "无";
-    static constexpr const char* kQuestion = "本操作将增加一个投资或撤资记录,并改变持仓文件相应帐户资金数目,继续吗?";
+    static constexpr const char* kQuestion =
+        "本操作将增加一个投资或撤资记录,并改变持仓文件相应帐户资金数目,继续吗?";
     static constexpr const char* kInvested = "一个投资记录已经追加! 如要修改请退回到基金管理窗口。";
     static constexpr const char* kWithdrawn = "一个撤资记录已经追加, 将运行撤资处理!";
     static constexpr const char* kNoCashRow =

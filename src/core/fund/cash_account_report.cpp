@@ -30,9 +30,11 @@ CashAccounts::CashAccounts(storage::Engine& engine, reference::Lookups& lookups,
       movements_(engine.database(storage::Alias::Kvt)),
       holdings_(engine.database(storage::Alias::Kvt)) {
     accounts_.lines() = {"select qsdm,zjzh, sum(input) as input", "From \"fund2.DB\"",
-                         "where ( pycode<>'***') and ( qsdm<>'')", "GROUP BY qsdm,zjzh", "order by qsdm,zjzh"};
+                         "where ( pycode<>'***') and ( qsdm<>'')", "GROUP BY qsdm,zjzh",
+                         "order by qsdm,zjzh"};
     movements_.lines() = {"select dt, qsdm,zjzh,  input, price,  name, note", "From \"fund2.DB\"",
-                          "where \"fund2.DB\".\"qsdm\" =:\"qsdm\" and \"fund2.DB\".\"zjzh\" =:\"zjzh\"", "order by dt"};
+                          "where \"fund2.DB\".\"qsdm\" =:\"qsdm\" and \"fund2.DB\".\"zjzh\" =:\"zjzh\"",
+                          "order by dt"};
     holdings_.lines() = {"select qsdm, zjzh, birate, sum(cost2*birate) as cost2, sum(cost2*ZK_RATE) as cost3",
                          "from \"tr2.dbf\"", "where  wth='' ", "group by qsdm,zjzh, birate",
                          "order by qsdm,zjzh, birate"};
@@ -100,7 +102,8 @@ bool CashAccounts::print(const std::string& fundName, bool details, const OpenRe
         prompter_.message("没有资金帐户记录,放弃操作。");
         return false;
     }
-    return deliverReport(prompter_, open, target, [&](port::ReportSink& sink) { write(fundName, details, sink); });
+    return deliverReport(prompter_, open, target,
+                         [&](port::ReportSink& sink) { write(fundName, details, sink); });
 }
 
 void CashAccounts::write(const std::string& fundName, bool details, port::ReportSink& sink) {
@@ -114,14 +117,15 @@ void CashAccounts::write(const std::string& fundName, bool details, port::Report
     sink.line(centredHeader("券商代码:" + qsdm + " 券商:" + lookups_.qsdm_to_qs(qsdm) + " 资金帐号" + zjzh +
                             " 打印时间:" + clock_.now().iso()));
     sink.line("投资总结：");
-    sink.line(s10("投资金额", 10) + s10("市值", 10) + s10("增值率%", 10) + s10("折扣价值", 10) + s10("折扣增值率%", 10));
+    sink.line(s10("投资金额", 10) + s10("市值", 10) + s10("增值率%", 10) + s10("折扣价值", 10) +
+              s10("折扣增值率%", 10));
     sink.line(s10(wholeText(input), 10) + s10(wholeText(h.cost2), 10) + s10(rate(h.cost2, input), 10) +
               s10(wholeText(discounted), 10) + s10(rate(discounted, input), 10));
     if (details) {
         sink.line("  ");
         sink.line("资金进出记录：");
-        sink.line(s10("日期", 10) + s10("投资人", 10) + s10(" 投入金额", 10) + s10("基金价格", 10) + s10("深指", 10) +
-                  s10("沪指", 10) + " 注释");
+        sink.line(s10("日期", 10) + s10("投资人", 10) + s10(" 投入金额", 10) + s10("基金价格", 10) +
+                  s10("深指", 10) + s10("沪指", 10) + " 注释");
         const storage::Cursor& m = movements();
         const auto at = [&](int i, const char* f) -> const Value& { return m.valueAt(i, m.fieldIndex(f)); };
         for (int i = 0; i < m.count(); ++i) {

@@ -16,9 +16,9 @@ namespace varneth::fund {
 
 // What the per cash account tab shows for the selected account.
 struct AccountSummary {
-    std::string code;    // "账户代码": "$" + zjzh, the code of the account's transfers elsewhere
-    std::string amount;  // "金额": the rounded input sum
-    std::string value;   // the third box: the account's discounted holdings in its own currency
+    std::string code;           // "账户代码": "$" + zjzh, the code of the account's transfers elsewhere
+    std::string amount;         // "金额": the rounded input sum
+    std::string value;          // the third box: the account's discounted holdings in its own currency
     std::string first, second;  // the two result labels
 };
 
@@ -28,7 +28,8 @@ public:
     static constexpr const char* kCashAccount = "stxj";
     static constexpr const char* kOverdrawn = "取出超过投入";
 
-    CashAccounts(storage::Engine& engine, reference::Lookups& lookups, port::Prompter& prompter, port::Clock& clock);
+    CashAccounts(storage::Engine& engine, reference::Lookups& lookups, port::Prompter& prompter,
+                 port::Clock& clock);
 
     storage::Cursor& accounts() { return accounts_.result(); }    // qsdm, zjzh, input
     storage::Cursor& movements() { return movements_.result(); }  // the selected account's rows

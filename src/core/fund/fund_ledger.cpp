@@ -50,7 +50,8 @@ private:
 
 }  // namespace
 
-FundLedger::FundLedger(storage::Engine& engine, Valuation valuation, port::Prompter& prompter, port::Clock& clock)
+FundLedger::FundLedger(storage::Engine& engine, Valuation valuation, port::Prompter& prompter,
+                       port::Clock& clock)
     : engine_(engine),
       valuation_(std::move(valuation)),
       prompter_(prompter),
@@ -58,9 +59,9 @@ FundLedger::FundLedger(storage::Engine& engine, Valuation valuation, port::Promp
       fund_(engine.database(storage::Alias::Kvt), kTable),
       names_(engine.database(storage::Alias::Kvt), kTable) {
     const auto at = [this](const char* name) { return fund_.fieldIndex(name); };
-    f_ = Fields{at("DT"),   at("Num"),  at("PYCODE"), at("NAME"), at("QSDM"),  at("ZJZH"),
-                at("INPUT"), at("XABC"), at("UNIT"),   at("FUND"), at("INC"),   at("PRICE"),
-                at("SZ"),   at("SHZ"),  at("CZXH"),   at("NOTE"), at("B1")};
+    f_ = Fields{at("DT"),    at("Num"),  at("PYCODE"), at("NAME"), at("QSDM"), at("ZJZH"),
+                at("INPUT"), at("XABC"), at("UNIT"),   at("FUND"), at("INC"),  at("PRICE"),
+                at("SZ"),    at("SHZ"),  at("CZXH"),   at("NOTE"), at("B1")};
     storage::Action action(engine_);
     ensureManagerRow();
     fund_.last();
@@ -72,13 +73,17 @@ std::string FundLedger::firstIndexTitle() {
     return "深指";
 }
 
-std::string FundLedger::today() const { return clock_.now().isoDate(); }
+std::string FundLedger::today() const {
+    return clock_.now().isoDate();
+}
 
 bool FundLedger::isMarket(int position) const {
     return text::trim(fund_.valueAt(position, f_.pycode).toString()) == kMarketCode;
 }
 
-double FundLedger::numberAt(int position, int field) const { return fund_.valueAt(position, field).toDouble(); }
+double FundLedger::numberAt(int position, int field) const {
+    return fund_.valueAt(position, field).toDouble();
+}
 
 void FundLedger::put(int field, const Value& v) {
     if (fund_.value(field).compare(v) != 0) fund_.setValue(field, v);
@@ -192,8 +197,8 @@ FundLedger::PassEnd FundLedger::pass(int& handled) {
                     // split covers money coming in; a withdrawal that large is rounded alike without
                     // that limit, rather than stopping every later pass at its row.
                     const double units = quotient(input, price);
-                    const double unit = input > kWholeUnitsAbove ? round32(units)
-                                                                 : text::roundHalfEven(units * 100) * 0.01;
+                    const double unit =
+                        input > kWholeUnitsAbove ? round32(units) : text::roundHalfEven(units * 100) * 0.01;
                     put(f_.unit, Value(unit));
                 }
                 if (!(c.value(f_.czxh).toInt() > 0)) put(f_.czxh, Value(0));
@@ -383,8 +388,9 @@ bool FundLedger::compress() {
     }
     c.last();
     const int after = c.count();
-    if (prompter_.ask("合并记录成功，原记录数:" + std::to_string(before) + ", 现在记录数:" + std::to_string(after) +
-                      "; 减少记录数" + std::to_string(before - after) + ". 从头计算基金价格？")) {
+    if (prompter_.ask("合并记录成功，原记录数:" + std::to_string(before) +
+                      ", 现在记录数:" + std::to_string(after) + "; 减少记录数" +
+                      std::to_string(before - after) + ". 从头计算基金价格？")) {
         c.locate(std::vector<int>{f_.price}, {Value(1.0)});
         return recompute();
     }

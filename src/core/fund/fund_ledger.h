@@ -43,7 +43,8 @@ public:
     static constexpr const char* kFutureRow = "记录日期超过今天，需修改后再运行！";
     static constexpr const char* kErrorPrefix = "Ignoring exception: ";
     static constexpr const char* kCompressQuestion =
-        "本操作将删除投入数为0的记录，并合并连续的来自市场的赢利(或亏损)的记录，压缩不影响业绩走势和投资人盈亏。"
+        "本操作将删除投入数为0的记录，并合并连续的来自市场的赢利(或亏损)"
+        "的记录，压缩不影响业绩走势和投资人盈亏。"
         "建议要么常用,要么不用; 如果文件很长并偶然使用并从头重算价格,会产生价格的累积误差. 继续吗?";
     static constexpr const char* kNoHistory = "缺少历史记录,无法填写名称。";
     static constexpr const char* kContinue = "继续吗？";

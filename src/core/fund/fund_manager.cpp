@@ -40,10 +40,14 @@ std::vector<std::string> lowerText() {
             "order by dt,czxh"};
 }
 
-std::optional<text::Date> dateOf(const storage::Cursor& c) { return text::Date::parse(c.text("DT")); }
+std::optional<text::Date> dateOf(const storage::Cursor& c) {
+    return text::Date::parse(c.text("DT"));
+}
 
 // Units below a million keep three decimals; a larger count is kept as it comes.
-double units3(double u) { return std::fabs(u) < 1000000 ? roundScaled(u, 3) : u; }
+double units3(double u) {
+    return std::fabs(u) < 1000000 ? roundScaled(u, 3) : u;
+}
 
 void put(storage::Cursor& c, const char* field, const Value& v) {
     if (c.value(field).compare(v) != 0) c.setValue(field, v);
@@ -51,7 +55,8 @@ void put(storage::Cursor& c, const char* field, const Value& v) {
 
 }  // namespace
 
-FundManager::FundManager(storage::Engine& engine, FundLedger& fund, port::Prompter& prompter, port::Clock& clock)
+FundManager::FundManager(storage::Engine& engine, FundLedger& fund, port::Prompter& prompter,
+                         port::Clock& clock)
     : engine_(engine),
       fund_(fund),
       prompter_(prompter),
@@ -83,7 +88,9 @@ void FundManager::reopen() {
 
 void FundManager::setDisplay(Display d) {
     display_ = d;
-    const char* upper = d == Display::Live ? "and (czxh<1)" : d == Display::WithSettled ? "and (czxh<10)" : " ";
+    const char* upper = d == Display::Live          ? "and (czxh<1)"
+                        : d == Display::WithSettled ? "and (czxh<10)"
+                                                    : " ";
     const char* lower = d == Display::Live ? "and (czxh<1)" : " ";
     upper_.lines()[kChoiceLine] = upper;
     lower_.lines()[kChoiceLine] = lower;
@@ -111,8 +118,9 @@ bool FundManager::out_money(storage::Cursor& c, double p, std::optional<text::Da
     if (code != FundLedger::kFeeFreeType) {
         type = types_.find(code);
         if (!type) {
-            prompter_.message("发现基金管理窗口中的一种投资类型: " + c.text("XABC") + "(日期:" + c.text("DT") +
-                              "投资人:" + c.text("NAME") + "),定义窗口中没有，请修改后再操作！");
+            prompter_.message("发现基金管理窗口中的一种投资类型: " + c.text("XABC") +
+                              "(日期:" + c.text("DT") + "投资人:" + c.text("NAME") +
+                              "),定义窗口中没有，请修改后再操作！");
             return false;
         }
     }
@@ -138,7 +146,8 @@ void FundManager::calc() {
     const int code = c.fieldIndex("PYCODE"), czxh = c.fieldIndex("CZXH"), xabc = c.fieldIndex("XABC");
     const int b1 = c.fieldIndex("B1"), input = c.fieldIndex("INPUT");
     const auto live = [&](int i) {
-        return text::trim(c.valueAt(i, code).toString()) != FundLedger::kMarketCode && !(c.valueAt(i, czxh).toInt() > 0);
+        return text::trim(c.valueAt(i, code).toString()) != FundLedger::kMarketCode &&
+               !(c.valueAt(i, czxh).toInt() > 0);
     };
     std::vector<std::int64_t> mend;
     for (int i = 0; i < c.count(); ++i) {
@@ -158,7 +167,8 @@ void FundManager::calc() {
                               ")没有类型定义,且填以缺省类型y。");
             c.setValue("XABC", Value(FundLedger::kFeeFreeType));
         }
-        if (text::trim(c.text("B1")).empty()) c.setValue("B1", Value(std::trunc(c.number("INPUT")) > 0 ? "b" : "s"));
+        if (text::trim(c.text("B1")).empty())
+            c.setValue("B1", Value(std::trunc(c.number("INPUT")) > 0 ? "b" : "s"));
         c.post();
     }
     for (int i = 0; i < c.count(); ++i) {
@@ -214,7 +224,8 @@ int FundManager::withdrawals() {
     return settled;
 }
 
-bool FundManager::settle(std::int64_t withdrawal, std::int64_t n, std::map<Key, std::deque<std::int64_t>>& live) {
+bool FundManager::settle(std::int64_t withdrawal, std::int64_t n,
+                         std::map<Key, std::deque<std::int64_t>>& live) {
     storage::Cursor& c = ledger_;
     if (!c.gotoBookmark({withdrawal})) return false;
     const std::string typed = c.text("XABC");
@@ -226,7 +237,8 @@ bool FundManager::settle(std::int64_t withdrawal, std::int64_t n, std::map<Key, 
     const auto d = dateOf(c);
     const std::string day = c.text("DT"), pycode = c.text("PYCODE");
     if (!(p > 0)) {
-        prompter_.message("撤资记录(日期为" + day + ",代码为" + pycode + ")没有价格,放弃此记录的撤资处理,请先重算基金价格！");
+        prompter_.message("撤资记录(日期为" + day + ",代码为" + pycode +
+                          ")没有价格,放弃此记录的撤资处理,请先重算基金价格！");
         return false;
     }
     const Value qsdm = c.value("QSDM"), zjzh = c.value("ZJZH"), name = c.value("NAME"), num = c.value("Num");
@@ -242,8 +254,9 @@ bool FundManager::settle(std::int64_t withdrawal, std::int64_t n, std::map<Key, 
         return dateOf(c);
     };
     if (buys.empty()) {
-        prompter_.message("相应撤资记录(日期为" + day + ",代码为" + pycode +
-                          ")，找不到未撤资的买入基金记录,放弃此记录的平仓(撤资)处理,请事后在基金业绩计算窗口修改！");
+        prompter_.message(
+            "相应撤资记录(日期为" + day + ",代码为" + pycode +
+            ")，找不到未撤资的买入基金记录,放弃此记录的平仓(撤资)处理,请事后在基金业绩计算窗口修改！");
         return false;
     }
     if (buyDate(buys.front()) >= d && !prompter_.ask(question)) return false;
@@ -261,8 +274,9 @@ bool FundManager::settle(std::int64_t withdrawal, std::int64_t n, std::map<Key, 
             buys.pop_front();
             if (need < 1) break;
             if (buys.empty()) {
-                prompter_.message("日期为" + day + ",代码为" + pycode + "的撤资数量过大,买入未平仓数量不够。超出" +
-                                  shortestText(need) + "元,请事后在基金业绩计算窗口修改！");
+                prompter_.message("日期为" + day + ",代码为" + pycode +
+                                  "的撤资数量过大,买入未平仓数量不够。超出" + shortestText(need) +
+                                  "元,请事后在基金业绩计算窗口修改！");
                 partial = true;
                 break;
             }
@@ -307,13 +321,14 @@ bool FundManager::settle(std::int64_t withdrawal, std::int64_t n, std::map<Key, 
     return true;
 }
 
-std::int64_t FundManager::splitBuy(double need, double m, std::int64_t n, double p, std::optional<text::Date> d,
-                                   double& settledUnits) {
+std::int64_t FundManager::splitBuy(double need, double m, std::int64_t n, double p,
+                                   std::optional<text::Date> d, double& settledUnits) {
     storage::Cursor& c = ledger_;
     const double input = c.number("INPUT"), unit = c.number("UNIT");
     const double settledInput = roundHalfEven(input * need / m);
     settledUnits = units3(unit * need / m);
-    const Value dt = c.value("DT"), qsdm = c.value("QSDM"), zjzh = c.value("ZJZH"), pycode = c.value("PYCODE");
+    const Value dt = c.value("DT"), qsdm = c.value("QSDM"), zjzh = c.value("ZJZH"),
+                pycode = c.value("PYCODE");
     const Value name = c.value("NAME"), xabc = c.value("XABC"), note = c.value("NOTE"), num = c.value("Num");
     const double price = roundScaled(c.number("PRICE"), 3);
     c.setValue("INPUT", Value(settledInput));
@@ -361,7 +376,8 @@ bool FundManager::searchCommission() {
         if (c.value("CZXH").isNull() || c.integer("CZXH") != 0 || !(c.number("INPUT") > 0)) continue;
         const InvestmentType* type = types_.find(c.text("XABC"));
         if (!type) {
-            prompter_.message("发现一个记录( " + c.text("DT") + pycode + " )的投资类型没有定义过，不予考虑提成。");
+            prompter_.message("发现一个记录( " + c.text("DT") + pycode +
+                              " )的投资类型没有定义过，不予考虑提成。");
             continue;
         }
         const auto bought = dateOf(c);
@@ -401,7 +417,8 @@ bool FundManager::tc(const std::string& pycode, const std::string& xabc) {
     std::vector<std::int64_t> taken;
     for (int i = 0; i < tich_.count(); ++i) {
         tich_.moveTo(i);
-        if (tich_.text("PYCODE") != pycode || tich_.text("XABC") != xabc || tich_.value("Czxh").toInt() != 0) continue;
+        if (tich_.text("PYCODE") != pycode || tich_.text("XABC") != xabc || tich_.value("Czxh").toInt() != 0)
+            continue;
         if (taken.empty()) {
             p = tich_.number("L_PRICE");
             name = tich_.text("NAME");

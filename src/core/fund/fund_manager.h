@@ -73,7 +73,8 @@ private:
     // One pending withdrawal; returns whether it was settled wholly or partly.
     bool settle(std::int64_t withdrawal, std::int64_t n, std::map<Key, std::deque<std::int64_t>>& live);
     // Cuts the buy under the ledger cursor: it keeps the settled share `need` of its worth `m` and
-    // number `n`; a new live row takes the rest, valued at `p` on `d`. Returns the new row; `settledUnits` the units settled.
+    // number `n`; a new live row takes the rest, valued at `p` on `d`. Returns the new row; `settledUnits`
+    // the units settled.
     std::int64_t splitBuy(double need, double m, std::int64_t n, double p, std::optional<text::Date> d,
                           double& settledUnits);
     // One "一取一存" for a code and type; false (told) when no candidate of them is left.

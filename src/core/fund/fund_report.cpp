@@ -35,7 +35,8 @@ public:
                            s10(field("PYCODE"), 4) + s10(" " + field("XABC"), 6) + s10(field("NAME"), 8);
         line += input < 0 ? s10(wholeText(input), 8) : s10(" " + wholeText(input), 7);
         line += unit < 0 ? s10(text::plainText(unit), 10) : s10(" " + wholeText(unit), 9);
-        line += s10(text::plainText(number("PRICE")), 7) + s10(wholeText(number("FUND")), 9) + s10(field("NOTE"), 20);
+        line += s10(text::plainText(number("PRICE")), 7) + s10(wholeText(number("FUND")), 9) +
+                s10(field("NOTE"), 20);
         return line;
     }
 
@@ -54,8 +55,8 @@ void writeCapitalReport(const storage::Cursor& ledger, int start, const port::Da
                         port::ReportSink& sink) {
     sink.line("  ");
     writePagedListing(
-        kTitle, heading(), ledger.count() - start, [&](int row) { return RowLine(ledger, start + row).text(); },
-        printed, sink);
+        kTitle, heading(), ledger.count() - start,
+        [&](int row) { return RowLine(ledger, start + row).text(); }, printed, sink);
 }
 
 }  // namespace varneth::fund

@@ -30,12 +30,13 @@ double number(const storage::Cursor& c, int row, const char* name) {
 }
 
 std::string summaryHeading() {
-    return s10("代码", 5) + s10("  姓名 类型", 10) + s10(" 投资数", 9) + s10("基金股数", 10) + s10("买均价", 8) +
-           s10("最终价", 9) + s10("增值%", 8) + s10("市值", 9) + s10("可取额", 10);
+    return s10("代码", 5) + s10("  姓名 类型", 10) + s10(" 投资数", 9) + s10("基金股数", 10) +
+           s10("买均价", 8) + s10("最终价", 9) + s10("增值%", 8) + s10("市值", 9) + s10("可取额", 10);
 }
 
 std::string investorCells(const storage::Cursor& c, int row) {
-    return s10(field(c, row, "pycode"), 5) + s10(field(c, row, "name"), 8) + s10(field(c, row, "xabc") + " ", 2);
+    return s10(field(c, row, "pycode"), 5) + s10(field(c, row, "name"), 8) +
+           s10(field(c, row, "xabc") + " ", 2);
 }
 
 // The price, growth, worth and withdrawable money of an upper-grid row; `final` the l_price of the
@@ -50,7 +51,9 @@ std::string valueCells(const storage::Cursor& c, int row, std::optional<double> 
     return line;
 }
 
-const char* displayFilter(FundManager::Display d) { return d == FundManager::Display::Live ? "and (czxh<1)" : " "; }
+const char* displayFilter(FundManager::Display d) {
+    return d == FundManager::Display::Live ? "and (czxh<1)" : " ";
+}
 
 }  // namespace
 
@@ -77,7 +80,6 @@ std::string fixedText(double x, int decimals) {
     return t == "-0" ? "0" : t;
 }
 
-
 std::string centred(std::string_view text, int span) {
     const int pad = (span - text::gbkWidth(text)) / 2;
     return std::string(pad > 0 ? static_cast<std::size_t>(pad) : 0, ' ') + std::string(text);
@@ -88,7 +90,8 @@ std::vector<FundChoice> fundChoices(storage::Engine& engine) {
     std::vector<FundChoice> list;
     for (int i = 0; i < types.count(); ++i) {
         types.moveTo(i);
-        list.push_back({text::trim(types.text("Xabc")), text::trim(types.text("Note")), types.logical("Now")});
+        list.push_back(
+            {text::trim(types.text("Xabc")), text::trim(types.text("Note")), types.logical("Now")});
     }
     return list;
 }
@@ -128,11 +131,13 @@ void InvestorReports::writeHead(const std::string& title, port::ReportSink& sink
     const std::string code = text::trim(c.text("pycode"));
     sink.line(centredTitle(title));
     sink.line("  ");
-    sink.line(centredHeader("代码:" + code + " 投资人:" + text::trim(c.text("name")) + " 打印时间:" + printedAt()));
+    sink.line(
+        centredHeader("代码:" + code + " 投资人:" + text::trim(c.text("name")) + " 打印时间:" + printedAt()));
     if (auto address = addressLine(engine_, code)) sink.line(centredHeader(*address));
 }
 
-bool InvestorReports::voucher(const ReportDefinition& def, const OpenReport& open, std::optional<ReportTarget> target) {
+bool InvestorReports::voucher(const ReportDefinition& def, const OpenReport& open,
+                              std::optional<ReportTarget> target) {
     storage::Cursor& rows = manager_.details();
     if (rows.isEmpty()) {
         prompter_.message(kNoInvestor);
@@ -164,7 +169,8 @@ void InvestorReports::writeVoucher(const ReportDefinition& def, port::ReportSink
     for (int i = 0; i < upper.count(); ++i)
         if (field(upper, i, "pycode") == code) held += number(upper, i, "unit");
     const std::string amount = fixedText(input, 2);
-    sink.line(s10(field(rows, at, "dt"), 11) + (input >= 0 ? s10(amount, 9) + s10("", 9) : s10("", 9) + s10(amount, 9)) +
+    sink.line(s10(field(rows, at, "dt"), 11) +
+              (input >= 0 ? s10(amount, 9) + s10("", 9) : s10("", 9) + s10(amount, 9)) +
               s10(field(rows, at, "xabc"), 5) + s10(fixedText(number(rows, at, "price"), 4), 9) +
               s10(field(rows, at, "czxh"), 9) + s10(fixedText(number(rows, at, "unit"), 3), 10) +
               s10(fixedText(held, 3), 10) + " " + field(rows, at, "note"));
@@ -179,7 +185,8 @@ void InvestorReports::writeVoucher(const ReportDefinition& def, port::ReportSink
             if (rows.valueAt(i, rows.fieldIndex("czxh")).toInt() != czxh) continue;
             const double in = number(rows, i, "input"), unit = number(rows, i, "unit");
             const double price = number(rows, i, "price"), last = number(rows, i, "l_price");
-            const double asset = text::roundHalfEven(number(rows, i, "asset")), dmoney = number(rows, i, "dmoney");
+            const double asset = text::roundHalfEven(number(rows, i, "asset")),
+                         dmoney = number(rows, i, "dmoney");
             // Fees and commission belong to the buys; the withdrawal row carries none.
             double fee = 0, charge = 0;
             const InvestmentType* type = in > 0 ? manager_.types().find(field(rows, i, "xabc")) : nullptr;
@@ -189,12 +196,14 @@ void InvestorReports::writeVoucher(const ReportDefinition& def, port::ReportSink
                 fee = text::roundHalfEven((price + last) / 2 * unit * type->e2 * days / 36500);
             }
             // Kept to one decimal, printed and counted whole so that the columns add up.
-            if (type && type->c9) charge = text::roundHalfEven(text::roundScaled(last * unit * type->e12 / 100, 1));
+            if (type && type->c9)
+                charge = text::roundHalfEven(text::roundScaled(last * unit * type->e12 / 100, 1));
             const double commission = in > 0 ? std::max(asset - fee - charge - dmoney, 0.0) : 0.0;
-            sink.line(s10(field(rows, i, "dt"), 11) + s10(fixedText(in, 2), 9) + s10(field(rows, i, "xabc"), 5) +
-                      s10(fixedText(unit, 3), 10) + s10(fixedText(price, 4), 8) + s10(fixedText(last, 4), 8) +
-                      s10(wholeText(asset), 10) + s10(wholeText(fee), 8) + s10(wholeText(charge), 8) +
-                      s10(wholeText(commission), 8) + s10(fixedText(dmoney, 2), 10));
+            sink.line(s10(field(rows, i, "dt"), 11) + s10(fixedText(in, 2), 9) +
+                      s10(field(rows, i, "xabc"), 5) + s10(fixedText(unit, 3), 10) +
+                      s10(fixedText(price, 4), 8) + s10(fixedText(last, 4), 8) + s10(wholeText(asset), 10) +
+                      s10(wholeText(fee), 8) + s10(wholeText(charge), 8) + s10(wholeText(commission), 8) +
+                      s10(fixedText(dmoney, 2), 10));
         }
     }
     writeTypeRules(field(rows, at, "xabc"), sink);
@@ -212,14 +221,16 @@ void InvestorReports::writeTypeRules(const std::string& xabc, port::ReportSink& 
     const InvestmentType* t = manager_.types().find(code);
     if (!t) return;
     const auto n = [](double x) { return shortestText(x); };
-    sink.line(t->c5 ? "管理人保证年收益" + n(t->e9) + "%,不足部分赔偿" + n(t->e10) + "%;" : "投资人风险自担;");
+    sink.line(t->c5 ? "管理人保证年收益" + n(t->e9) + "%,不足部分赔偿" + n(t->e10) + "%;"
+                    : "投资人风险自担;");
     if (t->c2) {
         sink.line("按赢利提成,年超过" + n(t->e3) + "%的部分提成" + n(t->e4) + "%;");
         if (t->c3) sink.line("           年超过" + n(t->e5) + "%的部分增提" + n(t->e6) + "%;");
         if (t->c4) sink.line("           年超过" + n(t->e7) + "%的部分提成" + n(t->e8) + "%;");
     }
     sink.line("赢利指基金价格的升值部分，管理人的佣金和手续费包含在提成中;");
-    if (t->c8) sink.line("时间不足一年时，唯后两个底限不按比例减小,(否则四个底限皆按投资时间长短减小或放大).");
+    if (t->c8)
+        sink.line("时间不足一年时，唯后两个底限不按比例减小,(否则四个底限皆按投资时间长短减小或放大).");
     if (t->c1)
         sink.line("有固定佣金，每天提基金价值的" + n(t->e1) + "%,相当于年" + n(t->e2) + "%." +
                   "(在撤资时扣除,基金价值用期初和期末的平均值)");
@@ -227,7 +238,8 @@ void InvestorReports::writeTypeRules(const std::string& xabc, port::ReportSink& 
     if (t->c6) sink.line("投资期限：不少于" + n(t->e11) + "天.");
 }
 
-bool InvestorReports::stage(const ReportDefinition& def, const OpenReport& open, std::optional<ReportTarget> target) {
+bool InvestorReports::stage(const ReportDefinition& def, const OpenReport& open,
+                            std::optional<ReportTarget> target) {
     if (manager_.investors().isEmpty()) {
         prompter_.message(kNoInvestor);
         return false;
@@ -257,11 +269,13 @@ void InvestorReports::writeStage(const ReportDefinition& def, port::ReportSink& 
 void InvestorReports::writeManagerSummary(port::ReportSink& sink) {
     const storage::Cursor& upper = manager_.investors();
     sink.line(s10("代码", 5) + s10("  姓名 类型", 10) + s10(" 投资金额", 9) + s10("投资股数", 10) +
-              s10("现在拥有股数", 13) + s10("现在可取金额", 13) + s10("到期提成后可取", 15) + s10("到期提成合计", 13));
+              s10("现在拥有股数", 13) + s10("现在可取金额", 13) + s10("到期提成后可取", 15) +
+              s10("到期提成合计", 13));
     sink.line("                 (负数是因为提成)");
     storage::Query others(engine_.database(storage::Alias::Kvt));
     others.setText(
-        "select sum(dmoney) as dm, sum(unit) as un From \"fund2.DB\" where (pycode<>'***') and (pycode<>'@@@') "
+        "select sum(dmoney) as dm, sum(unit) as un From \"fund2.DB\" where (pycode<>'***') and "
+        "(pycode<>'@@@') "
         "and not ( pycode>'$' and pycode<'$zzzzzz') and (czxh<1)");
     const storage::Cursor& sums = others.open();
     const double dm = sums.number("dm"), un = sums.number("un");
@@ -272,8 +286,9 @@ void InvestorReports::writeManagerSummary(port::ReportSink& sink) {
     const double input = number(upper, at, "input"), unit = number(upper, at, "unit");
     const double owned = price == 0 ? 0 : fundValue / price - un;
     const double afterCommission = fundValue - dm;
-    sink.line(investorCells(upper, at) + signedCell(wholeText(input), input, 9) + signedCell(wholeText(unit), unit, 10) +
-              s10(wholeText(owned), 13) + s10(wholeText(price * owned), 13) + s10(wholeText(afterCommission), 15) +
+    sink.line(investorCells(upper, at) + signedCell(wholeText(input), input, 9) +
+              signedCell(wholeText(unit), unit, 10) + s10(wholeText(owned), 13) +
+              s10(wholeText(price * owned), 13) + s10(wholeText(afterCommission), 15) +
               s10(wholeText(afterCommission - input), 13));
 }
 
@@ -290,7 +305,8 @@ void InvestorReports::writeInvestorSummary(port::ReportSink& sink) {
         if (std::fabs(amount) < 1) amount = 0;
         double unit = number(upper, i, "unit");
         if (std::fabs(unit) <= 0.001) unit = 0;
-        sink.line(investorCells(upper, i) + s10(wholeText(amount), 10) + s10(fixedText(unit, 1), 10) + valueCells(upper, i, final));
+        sink.line(investorCells(upper, i) + s10(wholeText(amount), 10) + s10(fixedText(unit, 1), 10) +
+                  valueCells(upper, i, final));
     }
 }
 
@@ -302,7 +318,8 @@ double InvestorReports::netInput(const std::string& pycode, const std::string& x
     const storage::Cursor& rows = net.open();
     double sum = 0;
     for (int i = 0; i < rows.count(); ++i)
-        if (field(rows, i, "pycode") == pycode && field(rows, i, "xabc") == xabc) sum += number(rows, i, "input");
+        if (field(rows, i, "pycode") == pycode && field(rows, i, "xabc") == xabc)
+            sum += number(rows, i, "input");
     return sum;
 }
 
@@ -313,7 +330,8 @@ void InvestorReports::writeRecords(port::ReportSink& sink) {
                   ? "投资记录(仅含未撤资记录)："
                   : "投资记录(包括撤资记录,No.是撤资序号;*表示最近的提成处理记录－－成对出现)：");
     sink.line(s10("日期", 7) + s10("姓名 类型", 11) + s10("投资数", 9) + s10("No.", 4) + s10("基金股数", 9) +
-              s10("投入价", 8) + s10("最终价", 8) + s10("增值% ", 7) + s10(" 市值", 7) + s10("可取额", 9) + " 注释");
+              s10("投入价", 8) + s10("最终价", 8) + s10("增值% ", 7) + s10(" 市值", 7) + s10("可取额", 9) +
+              " 注释");
     for (int i = 0; i < rows.count(); ++i) {
         const std::string dt = field(rows, i, "dt");
         const double input = number(rows, i, "input");
@@ -325,16 +343,19 @@ void InvestorReports::writeRecords(port::ReportSink& sink) {
             no = paired ? "*" + s10(field(rows, i, "czxh"), 3) : s10(field(rows, i, "czxh"), 4);
         else
             no = s10(paired ? "*" : "", 4);
-        const std::string shortDate = dt.size() >= 10 ? dt.substr(2, 2) + dt.substr(5, 2) + dt.substr(8, 2) : dt;
+        const std::string shortDate =
+            dt.size() >= 10 ? dt.substr(2, 2) + dt.substr(5, 2) + dt.substr(8, 2) : dt;
         sink.line(s10(shortDate, 7) + s10(field(rows, i, "name") + " " + field(rows, i, "xabc"), 11) +
                   s10(wholeText(input), 9) + no + s10(fixedText(number(rows, i, "unit"), 1), 9) +
-                  s10(fixedText(number(rows, i, "price"), 3), 8) + s10(fixedText(number(rows, i, "l_price"), 3), 8) +
+                  s10(fixedText(number(rows, i, "price"), 3), 8) +
+                  s10(fixedText(number(rows, i, "l_price"), 3), 8) +
                   s10(fixedText(number(rows, i, "zzl"), 2), 7) + s10(wholeText(number(rows, i, "asset")), 7) +
                   s10(wholeText(number(rows, i, "dmoney")), 9) + " " + field(rows, i, "note"));
     }
 }
 
-bool InvestorReports::total(const ReportDefinition& def, const OpenReport& open, std::optional<ReportTarget> target) {
+bool InvestorReports::total(const ReportDefinition& def, const OpenReport& open,
+                            std::optional<ReportTarget> target) {
     return deliverReport(prompter_, open, target, [&](port::ReportSink& sink) { writeTotal(def, sink); });
 }
 
@@ -342,9 +363,8 @@ void InvestorReports::writeTotal(const ReportDefinition& def, port::ReportSink& 
     const storage::Cursor& upper = manager_.investors();
     // The final price of each investor's first lower-grid row, read in one pass.
     storage::Query firsts(engine_.database(storage::Alias::Kvt));
-    firsts.lines() = {"select pycode, l_price From \"fund2.DB\"",
-                      "where (price<>0) and (pycode<>'***')", displayFilter(manager_.display()),
-                      "order by pycode,dt,czxh"};
+    firsts.lines() = {"select pycode, l_price From \"fund2.DB\"", "where (price<>0) and (pycode<>'***')",
+                      displayFilter(manager_.display()), "order by pycode,dt,czxh"};
     const storage::Cursor& f = firsts.open();
     std::map<std::string, double> final;
     for (int i = 0; i < f.count(); ++i) final.try_emplace(field(f, i, "pycode"), number(f, i, "l_price"));
@@ -352,7 +372,8 @@ void InvestorReports::writeTotal(const ReportDefinition& def, port::ReportSink& 
     // No investors, no pages: unlike the address book, the total report prints no empty heading page.
     if (upper.isEmpty()) return;
     writePagedListing(
-        "                                     " + def.fundName + "投资人盈亏总报表", summaryHeading(), upper.count(),
+        "                                     " + def.fundName + "投资人盈亏总报表", summaryHeading(),
+        upper.count(),
         [&](int i) {
             const auto found = final.find(field(upper, i, "pycode"));
             return investorCells(upper, i) + s10(wholeText(number(upper, i, "input")), 10) +

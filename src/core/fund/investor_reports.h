@@ -29,12 +29,16 @@ struct ReportDefinition {
 };
 
 // Shared layout of the fund reports.
-std::string wholeText(double x);  // rounded half to even; never "-0"
+std::string wholeText(double x);                // rounded half to even; never "-0"
 std::string fixedText(double x, int decimals);  // at most `decimals` decimals, trailing zeros dropped
 // Spaces before a line so that it sits centred in `span` columns of GBK bytes (halved toward zero).
 std::string centred(std::string_view text, int span);
-inline std::string centredTitle(std::string_view text) { return centred(text, 67); }
-inline std::string centredHeader(std::string_view text) { return centred(text, 90); }
+inline std::string centredTitle(std::string_view text) {
+    return centred(text, 67);
+}
+inline std::string centredHeader(std::string_view text) {
+    return centred(text, 90);
+}
 // The fund name list: every type's code and `Note`, in table order.
 struct FundChoice {
     std::string xabc, note;
@@ -54,11 +58,13 @@ public:
     static constexpr const char* kUnsettled = "是撤资记录，但未做撤资处理，下面先处理!";
     static constexpr const char* kNoInvestor = "没有选定投资人记录,放弃操作。";
 
-    InvestorReports(storage::Engine& engine, FundManager& manager, port::Prompter& prompter, port::Clock& clock);
+    InvestorReports(storage::Engine& engine, FundManager& manager, port::Prompter& prompter,
+                    port::Clock& clock);
 
     // The voucher of the lower grid's current row. An unsettled withdrawal is settled instead,
     // the display switched to the second choice and the last row selected: nothing is printed.
-    bool voucher(const ReportDefinition& def, const OpenReport& open, std::optional<ReportTarget> target = {});
+    bool voucher(const ReportDefinition& def, const OpenReport& open,
+                 std::optional<ReportTarget> target = {});
     bool stage(const ReportDefinition& def, const OpenReport& open, std::optional<ReportTarget> target = {});
     bool total(const ReportDefinition& def, const OpenReport& open, std::optional<ReportTarget> target = {});
 

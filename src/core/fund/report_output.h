@@ -1,14 +1,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "port/clock.h"
-#include <functional>
-#include <memory>
-#include <optional>
-
 #include "port/prompter.h"
 #include "port/report_sink.h"
 #include "storage/engine.h"
@@ -38,6 +37,5 @@ using OpenReport = std::function<std::unique_ptr<port::ReportSink>(ReportTarget)
 // when the user gave up or the output failed.
 bool deliverReport(port::Prompter& prompter, const OpenReport& open, std::optional<ReportTarget> target,
                    const std::function<void(port::ReportSink&)>& write);
-
 
 }  // namespace varneth::fund

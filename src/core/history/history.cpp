@@ -12,11 +12,11 @@ namespace varneth::history {
 namespace {
 
 using storage::Database;
+using storage::quoteIdent;
 using storage::Record;
 using storage::RowChange;
 using storage::Statement;
 using storage::Value;
-using storage::quoteIdent;
 
 std::vector<std::string> splitColumns(const std::string& text) {
     std::vector<std::string> out;
@@ -30,7 +30,9 @@ std::vector<std::string> splitColumns(const std::string& text) {
 }
 
 // A REAL field holds 1 and 1.0 alike (SQLite may keep it as an integer): only the value counts.
-bool sameValue(const Value& a, const Value& b) { return a.compare(b) == 0; }
+bool sameValue(const Value& a, const Value& b) {
+    return a.compare(b) == 0;
+}
 
 bool sameRecord(const Record& a, const Record& b) {
     if (a.size() != b.size()) return false;
@@ -47,7 +49,8 @@ struct TablePart {
 };
 
 std::vector<TablePart> partsOf(Database& db, std::int64_t serial) {
-    Statement& st = db.cached("SELECT tbl, columns, data FROM varneth_changes WHERE serial = ? ORDER BY rowid");
+    Statement& st =
+        db.cached("SELECT tbl, columns, data FROM varneth_changes WHERE serial = ? ORDER BY rowid");
     st.reset();
     st.bind(1, Value(serial));
     std::vector<std::pair<std::string, std::string>> raw;
@@ -70,14 +73,16 @@ std::string keyText(Database& db, const TablePart& part, const RowChange& c) {
     std::string key;
     for (const auto& field : def->primaryKey) {
         for (std::size_t i = 0; i < part.columns.size(); ++i)
-            if (storage::sameName(part.columns[i], field)) key += (key.empty() ? "" : "/") + row[i].toString();
+            if (storage::sameName(part.columns[i], field))
+                key += (key.empty() ? "" : "/") + row[i].toString();
     }
     return key;
 }
 
 std::string rowText(const std::vector<std::string>& columns, const Record& row) {
     std::string out;
-    for (std::size_t i = 0; i < columns.size(); ++i) out += (i ? ", " : "") + columns[i] + "=" + row[i].toString();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        out += (i ? ", " : "") + columns[i] + "=" + row[i].toString();
     return out;
 }
 
@@ -103,12 +108,18 @@ public:
         for (auto it = part_.rows.rbegin(); it != part_.rows.rend(); ++it) {
             const RowChange& c = *it;
             if (!holdsWhatWasLeft(c))
-                throw storage::Error("第" + std::to_string(serial) + "号操作之后该记录又被修改过(表" + part_.table +
-                                     ",记录" + keyText(db_, part_, c) + ")，不能撤销。");
+                throw storage::Error("第" + std::to_string(serial) + "号操作之后该记录又被修改过(表" +
+                                     part_.table + ",记录" + keyText(db_, part_, c) + ")，不能撤销。");
             switch (c.kind) {
-            case RowChange::Kind::Insert: run(remove_, {}, c.rowid, false); break;
-            case RowChange::Kind::Delete: run(insert_, c.before, c.rowid, true); break;
-            case RowChange::Kind::Update: run(update_, c.before, c.rowid, false); break;
+                case RowChange::Kind::Insert:
+                    run(remove_, {}, c.rowid, false);
+                    break;
+                case RowChange::Kind::Delete:
+                    run(insert_, c.before, c.rowid, true);
+                    break;
+                case RowChange::Kind::Update:
+                    run(update_, c.before, c.rowid, false);
+                    break;
             }
         }
     }
@@ -184,12 +195,14 @@ std::vector<Entry> History::entries(std::size_t limit) {
             ++e.partsFound;
         }
         st.reset();
-        Statement& rows = db->cached("SELECT serial, tbl, rows FROM varneth_changes WHERE serial >= ? ORDER BY rowid");
+        Statement& rows =
+            db->cached("SELECT serial, tbl, rows FROM varneth_changes WHERE serial >= ? ORDER BY rowid");
         rows.reset();
         rows.bind(1, Value(bySerial.empty() ? std::int64_t{0} : bySerial.begin()->first));
         while (rows.step()) {
             auto it = bySerial.find(rows.column(0).toInt());
-            if (it != bySerial.end()) it->second.rows.emplace_back(rows.column(1).toString(), rows.column(2).toInt());
+            if (it != bySerial.end())
+                it->second.rows.emplace_back(rows.column(1).toString(), rows.column(2).toInt());
         }
         rows.reset();
     }
@@ -235,7 +248,8 @@ History::Reach History::reach(std::int64_t serial) {
     for (const auto& e : from) {
         const std::string k = std::to_string(e.serial);
         if (e.barrier) return {"撤销不能越过第" + k + "号操作(" + e.action + ")。", 0};
-        if (e.partsFound < e.parts) return {"第" + k + "号操作还改动了现在没有打开的账户的数据，不能撤销。", 0};
+        if (e.partsFound < e.parts)
+            return {"第" + k + "号操作还改动了现在没有打开的账户的数据，不能撤销。", 0};
     }
     return {"", static_cast<int>(from.size())};
 }
@@ -262,7 +276,8 @@ bool undo(storage::Engine& engine, std::int64_t serial, port::Prompter& prompter
         return false;
     }
     const std::string count = std::to_string(asked.actions);
-    if (!prompter.ask("撤销到第" + std::to_string(serial) + "号操作，将撤销最近的" + count + "项操作。继续吗?"))
+    if (!prompter.ask("撤销到第" + std::to_string(serial) + "号操作，将撤销最近的" + count +
+                      "项操作。继续吗?"))
         return false;
     try {
         storage::Action action(engine);
@@ -271,7 +286,8 @@ bool undo(storage::Engine& engine, std::int64_t serial, port::Prompter& prompter
         const auto now = history.reach(serial);
         if (!now.refusal.empty() || now.actions != asked.actions) {
             action.abandon();
-            prompter.message(now.refusal.empty() ? "操作历史在此期间有了变化，请重新选择要撤销的操作。" : now.refusal);
+            prompter.message(now.refusal.empty() ? "操作历史在此期间有了变化，请重新选择要撤销的操作。"
+                                                 : now.refusal);
             return false;
         }
         try {

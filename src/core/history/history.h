@@ -16,9 +16,9 @@ struct Entry {
     std::string time;
     std::string account;
     std::string action;
-    bool barrier = false;  // undo never reaches past it
-    int parts = 0;         // databases the action changed
-    int partsFound = 0;    // of them, those open now
+    bool barrier = false;                                    // undo never reaches past it
+    int parts = 0;                                           // databases the action changed
+    int partsFound = 0;                                      // of them, those open now
     std::vector<std::pair<std::string, std::int64_t>> rows;  // changed rows per table
 
     // "tr2.DBF:3,tr3.DBF:1"; a barrier says so.

@@ -13,7 +13,9 @@ using storage::Value;
 
 namespace {
 
-std::string numberText(double x) { return text::plainText(x); }
+std::string numberText(double x) {
+    return text::plainText(x);
+}
 
 // Codes the system keeps for its own rows: the market's gains, and cash accounts standing in as
 // investors.

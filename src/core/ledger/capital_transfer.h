@@ -38,10 +38,12 @@ public:
     static constexpr const char* kNoType = "投资类型没选好,退出从来!";
     static constexpr const char* kNoCashRow = "没找到相应的资金帐户现金记录！";
     static constexpr const char* kTransferHelp =
-        "本操作将在资金进出文件后添加两个记录, 并改变持仓文件中相应资金帐户现金数量;处理的原则是：1）记录资金流向，"
+        "本操作将在资金进出文件后添加两个记录, "
+        "并改变持仓文件中相应资金帐户现金数量;处理的原则是：1）记录资金流向，"
         "便于查帐；2）不影响基金价格.";
     static constexpr const char* kInvestHelp =
-        "本操作将在资金进出文件后添加记录, 并改变持仓文件中相应资金帐户资金量; 如果软件带有基金管理提成核算模块,"
+        "本操作将在资金进出文件后添加记录, 并改变持仓文件中相应资金帐户资金量; "
+        "如果软件带有基金管理提成核算模块,"
         "也可以使用资金进出窗口记录投资人资金进出. 区别是:1）这里便于为新投资者添加记录；2）对于撤资记录,"
         "这里不撤资处理，易于恢复.";
     static constexpr const char* kDefaultAmount = "1000";

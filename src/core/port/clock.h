@@ -12,7 +12,7 @@ struct DateTime {
     int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     // "yyyy-mm-dd hh:nn:ss"; nullopt when the text does not read as a valid date and time.
     static std::optional<DateTime> parse(std::string_view text);
-    std::string iso() const;  // "yyyy-mm-dd hh:nn:ss"
+    std::string iso() const;      // "yyyy-mm-dd hh:nn:ss"
     std::string isoDate() const;  // "yyyy-mm-dd"
     bool operator==(const DateTime&) const = default;
 };

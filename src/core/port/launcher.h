@@ -11,7 +11,8 @@ enum class ShowMode { Normal, Minimized, Maximized, Hidden };
 class Launcher {
 public:
     virtual ~Launcher() = default;
-    virtual LaunchResult startProgram(const std::string& path, const std::string& parameters, ShowMode mode) = 0;
+    virtual LaunchResult startProgram(const std::string& path, const std::string& parameters,
+                                      ShowMode mode) = 0;
     virtual LaunchResult openLink(const std::string& url) = 0;
 };
 

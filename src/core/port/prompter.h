@@ -30,9 +30,15 @@ bool askDelete(Prompter& prompter, std::initializer_list<std::string_view> words
 class ScriptedPrompter : public Prompter {
 public:
     void expectAnswers(std::initializer_list<bool> answers) { answers_.insert(answers_.end(), answers); }
-    void message(std::string_view text) override { messages.emplace_back(text); said.emplace_back(text); }
+    void message(std::string_view text) override {
+        messages.emplace_back(text);
+        said.emplace_back(text);
+    }
     bool ask(std::string_view text) override;
-    void confirmAt(std::string_view text, int, int) override { messages.emplace_back(text); said.emplace_back(text); }
+    void confirmAt(std::string_view text, int, int) override {
+        messages.emplace_back(text);
+        said.emplace_back(text);
+    }
 
     std::vector<std::string> messages;    // messages and single-Yes boxes, in order
     std::vector<std::string> questions;   // questions asked, in order

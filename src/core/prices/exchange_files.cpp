@@ -47,7 +47,8 @@ std::optional<fs::path> findFileAnyCase(const fs::path& dir, std::string_view na
     const std::string wanted = lower(std::string(name));
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec))
-        if (lower(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) return entry.path();
+        if (lower(entry.path().filename().string()) == wanted && entry.is_regular_file(ec))
+            return entry.path();
     return std::nullopt;
 }
 

@@ -19,8 +19,12 @@ constexpr int kRepaintEvery = 100;
 
 }  // namespace
 
-std::string ExchangeQuotes::missing(const std::string& name) { return "找不到文件" + name + ",请检查!"; }
-std::string ExchangeQuotes::damaged(const std::string& name) { return "文件" + name + "已损坏,请检查!"; }
+std::string ExchangeQuotes::missing(const std::string& name) {
+    return "找不到文件" + name + ",请检查!";
+}
+std::string ExchangeQuotes::damaged(const std::string& name) {
+    return "文件" + name + "已损坏,请检查!";
+}
 std::string ExchangeQuotes::shanghaiStatus(int count) {
     return "请等，上海已处理" + std::to_string(count) + "个记录         ";
 }
@@ -50,7 +54,8 @@ ExchangeQuotes::ExchangeQuotes(storage::Engine& engine, reference::Maintenance& 
                                port::Prompter& prompter)
     : engine_(engine), maintenance_(maintenance), prompter_(prompter) {}
 
-ExchangeQuotes::FileState ExchangeQuotes::readFile(const fs::path& dir, const File& file, std::vector<Quote>& out) {
+ExchangeQuotes::FileState ExchangeQuotes::readFile(const fs::path& dir, const File& file,
+                                                   std::vector<Quote>& out) {
     const auto path = findFileAnyCase(dir, file.name);
     if (!path) return FileState::Missing;
     const auto dbf = storage::DbaseFile::open(*path);
@@ -75,7 +80,8 @@ std::shared_ptr<storage::Table> ExchangeQuotes::table(const fs::path& dir, const
     std::vector<Quote> quotes;
     std::vector<storage::Record> rows;
     if (readFile(dir, file, quotes) == FileState::Read)
-        for (Quote& q : quotes) rows.push_back({Value(std::move(q.code)), Value(std::move(q.name)), Value(q.price)});
+        for (Quote& q : quotes)
+            rows.push_back({Value(std::move(q.code)), Value(std::move(q.name)), Value(q.price)});
     return std::make_shared<storage::Table>(std::move(def), std::move(rows));
 }
 
@@ -118,10 +124,10 @@ void ExchangeQuotes::load(const std::vector<Quote>& quotes, std::string (*status
 
 bool ExchangeQuotes::update(const fs::path& dir) {
     std::vector<Quote> shanghai, shenzhen;
-    if (!read(dir, kShanghai, shanghai) || !read(dir, kShenzhen, shenzhen))
-        return false;
+    if (!read(dir, kShanghai, shanghai) || !read(dir, kShenzhen, shenzhen)) return false;
     // The head of the Shanghai file holds indices and bonds, up to the first code from "5".
-    const auto start = std::find_if(shanghai.begin(), shanghai.end(), [](const Quote& q) { return q.code >= "5"; });
+    const auto start =
+        std::find_if(shanghai.begin(), shanghai.end(), [](const Quote& q) { return q.code >= "5"; });
     shanghai.erase(shanghai.begin(), start);
 
     storage::Action action(engine_);

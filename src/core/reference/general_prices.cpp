@@ -7,8 +7,8 @@
 namespace varneth::reference {
 
 const std::vector<std::string>& GeneralPrices::restrictions() {
-    static const std::vector<std::string> list = {"0*", "00*", "05*", "07*", "08*", "1*", "2*", "3*", "4*", "5*",
-                                                  "6*", "60*", "7*",  "70*", "8*",  "9*", "*",  ""};
+    static const std::vector<std::string> list = {"0*", "00*", "05*", "07*", "08*", "1*", "2*", "3*", "4*",
+                                                  "5*", "6*",  "60*", "7*",  "70*", "8*", "9*", "*",  ""};
     return list;
 }
 
@@ -27,7 +27,9 @@ void GeneralPrices::clearRestriction() {
     table_.setFilter("");
 }
 
-bool GeneralPrices::find(std::string_view code) { return table_.locate(codeField_, {std::string(code)}); }
+bool GeneralPrices::find(std::string_view code) {
+    return table_.locate(codeField_, {std::string(code)});
+}
 
 std::string GeneralPrices::code_to_name(std::string_view code) {
     return find(code) ? table_.text("NAME") : std::string(code);
@@ -40,11 +42,13 @@ float GeneralPrices::code_to_price(std::string_view code) {
 std::optional<GeneralPrices::Pick> GeneralPrices::currentPick() const {
     if (table_.isEmpty()) return std::nullopt;
     const auto& price = table_.value("PRICE");
-    return Pick{table_.text("CODE"), table_.text("NAME"), price.isNull() ? "" : text::shortestText(text::readableValue(price.toDouble()))};
+    return Pick{table_.text("CODE"), table_.text("NAME"),
+                price.isNull() ? "" : text::shortestText(text::readableValue(price.toDouble()))};
 }
 
 bool GeneralPrices::deleteRow(port::Prompter& prompter) {
-    if (table_.isEmpty() || !port::askDelete(prompter, {table_.text("CODE"), table_.text("NAME")})) return false;
+    if (table_.isEmpty() || !port::askDelete(prompter, {table_.text("CODE"), table_.text("NAME")}))
+        return false;
     table_.remove();
     return true;
 }

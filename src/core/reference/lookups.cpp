@@ -20,7 +20,8 @@ std::string lowerAscii(std::string_view s) {
 
 }  // namespace
 
-Lookups::Lookups(storage::Database& curr, storage::Database& kvt, GeneralPrices& prices, port::Prompter& prompter)
+Lookups::Lookups(storage::Database& curr, storage::Database& kvt, GeneralPrices& prices,
+                 port::Prompter& prompter)
     : prices_(prices),
       prompter_(prompter),
       types_(curr, "lx.DB"),
@@ -53,18 +54,21 @@ void Lookups::readSettlementCurrency() {
     }
 }
 
-std::string Lookups::settlementLabel() const { return "当前结算货币为:" + settlementCode_ + settlementName_; }
+std::string Lookups::settlementLabel() const {
+    return "当前结算货币为:" + settlementCode_ + settlementName_;
+}
 
 std::string Lookups::code_to_name(std::string_view code) {
     std::string name = holdingsPrices_.locate(priceKey_, {std::string(code)}) ? holdingsPrices_.text("name")
-                                                                                : prices_.code_to_name(code);
+                                                                              : prices_.code_to_name(code);
     return name.empty() ? kUnknown : name;
 }
 
 const std::vector<Lookups::Rule>& Lookups::ruleList() {
     if (ruleVersion_ != rules_.viewVersion()) {
         ruleCache_.clear();
-        const int c1 = rules_.fieldIndex("Code1"), c2 = rules_.fieldIndex("Code2"), lx = rules_.fieldIndex("Lx");
+        const int c1 = rules_.fieldIndex("Code1"), c2 = rules_.fieldIndex("Code2"),
+                  lx = rules_.fieldIndex("Lx");
         for (int p = 0; p < rules_.count(); ++p)
             ruleCache_.push_back({rules_.valueAt(p, c1).toString(), rules_.valueAt(p, c2).toString(),
                                   rules_.valueAt(p, lx).toString()});
@@ -92,9 +96,13 @@ std::string Lookups::qsdm_to_qs(std::string_view qsdm) {
     return kUnknown;
 }
 
-bool Lookups::findTypeRow(std::string_view lx) { return types_.locate(typeKey_, {std::string(lx)}); }
+bool Lookups::findTypeRow(std::string_view lx) {
+    return types_.locate(typeKey_, {std::string(lx)});
+}
 
-bool Lookups::findType(std::string_view lx) { return findTypeRow(lx); }
+bool Lookups::findType(std::string_view lx) {
+    return findTypeRow(lx);
+}
 
 std::string Lookups::lx_to_lxm(std::string_view lx) {
     if (findTypeRow(lx)) return types_.text("Lxm");

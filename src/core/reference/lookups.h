@@ -43,9 +43,9 @@ public:
 
     storage::Cursor& types() { return types_; }  // lx.DB without the two total codes
     storage::Cursor& brokers() { return brokers_; }
-    storage::Cursor& holdingsPrices() { return holdingsPrices_; }  // code_N_P.DBF
-    storage::Cursor& rules() { return rules_; }  // code_to_lx.DBF
-    storage::Cursor& currencies() { return currencies_; }  // bi.db
+    storage::Cursor& holdingsPrices() { return holdingsPrices_; }        // code_N_P.DBF
+    storage::Cursor& rules() { return rules_; }                          // code_to_lx.DBF
+    storage::Cursor& currencies() { return currencies_; }                // bi.db
     storage::Cursor& accountCurrencies() { return accountCurrencies_; }  // zh_bi.db
 
 private:

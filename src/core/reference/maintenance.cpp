@@ -61,7 +61,12 @@ std::string Maintenance::typeMissing(std::string_view lx) {
 
 Maintenance::Maintenance(storage::Engine& engine, storage::Cursor& ledger, Lookups& lookups,
                          GeneralPrices& prices, port::Prompter& prompter, port::Clock& clock)
-    : engine_(engine), ledger_(ledger), lookups_(lookups), prices_(prices), prompter_(prompter), clock_(clock) {}
+    : engine_(engine),
+      ledger_(ledger),
+      lookups_(lookups),
+      prices_(prices),
+      prompter_(prompter),
+      clock_(clock) {}
 
 void Maintenance::progress(int done, int total) {
     if (hooks_.progress) hooks_.progress(done, total);
@@ -96,7 +101,9 @@ void Maintenance::removeWhere(storage::Cursor& table, Drop&& drop) {
     }
 }
 
-bool Maintenance::inTypes(std::string_view lx) { return lookups_.findType(lx); }
+bool Maintenance::inTypes(std::string_view lx) {
+    return lookups_.findType(lx);
+}
 
 bool Maintenance::inPrices(std::string_view code) {
     return lookups_.holdingsPrices().locate("code", {Value(std::string(code))});
@@ -108,18 +115,20 @@ int Maintenance::appendTypes() {
     storage::Action action(engine_);
     storage::Cursor& types = lookups_.types();
     int added = 0;
-    walkLedger([&] {
-        const std::string lx = ledger_.text("LX");
-        if (lx == ledger::kMarketTotalCode) return false;
-        if (inTypes(lx)) return true;
-        const double zk = ledger_.number("ZK_RATE");
-        types.append();
-        types.setValue("Lx", Value(lx));
-        types.setValue("Zk_rate", Value(zk == 0 ? 1.0 : zk));
-        types.post();
-        ++added;
-        return true;
-    }, &types);
+    walkLedger(
+        [&] {
+            const std::string lx = ledger_.text("LX");
+            if (lx == ledger::kMarketTotalCode) return false;
+            if (inTypes(lx)) return true;
+            const double zk = ledger_.number("ZK_RATE");
+            types.append();
+            types.setValue("Lx", Value(lx));
+            types.setValue("Zk_rate", Value(zk == 0 ? 1.0 : zk));
+            types.post();
+            ++added;
+            return true;
+        },
+        &types);
     return added;
 }
 
@@ -150,17 +159,19 @@ int Maintenance::appendPrices() {
     storage::Action action(engine_);
     storage::Cursor& list = lookups_.holdingsPrices();
     int added = 0;
-    walkLedger([&] {
-        const std::string lx = ledger_.text("LX"), code = ledger_.text("CODE");
-        if (isTotal(lx) || inPrices(code)) return true;
-        list.append();
-        list.setValue("code", Value(code));
-        list.setValue("name", Value(ledger_.text("NAME")));
-        list.setValue("price2", ledger_.value("PRICE2"));
-        list.post();
-        ++added;
-        return true;
-    }, &list);
+    walkLedger(
+        [&] {
+            const std::string lx = ledger_.text("LX"), code = ledger_.text("CODE");
+            if (isTotal(lx) || inPrices(code)) return true;
+            list.append();
+            list.setValue("code", Value(code));
+            list.setValue("name", Value(ledger_.text("NAME")));
+            list.setValue("price2", ledger_.value("PRICE2"));
+            list.post();
+            ++added;
+            return true;
+        },
+        &list);
     const int price = list.fieldIndex("price2");
     for (int p = 0; p < list.count(); ++p)
         if (list.valueAt(p, price).toDouble() == 0) {
@@ -250,7 +261,8 @@ void Maintenance::pricesToLedger() {
 void Maintenance::recordIndexLevels() {
     storage::Cursor fund(engine_.database(storage::Alias::Kvt), fund::FundLedger::kTable);
     if (fund.isEmpty()) return;
-    const stats::ComparisonIndices indices = stats::ChartSettings(engine_.database(storage::Alias::Curr)).indices();
+    const stats::ComparisonIndices indices =
+        stats::ChartSettings(engine_.database(storage::Alias::Curr)).indices();
     fund.last();
     const auto put = [&](const char* field, const std::string& code) {
         // A code without a price keeps the level the row has.
@@ -268,16 +280,18 @@ int Maintenance::appendBrokers() {
     storage::Action action(engine_);
     storage::Cursor& brokers = lookups_.brokers();
     int added = 0;
-    walkLedger([&] {
-        const std::string qsdm = ledger_.text("QSDM");
-        if (brokers.locate("Qsdm", {Value(qsdm)})) return true;
-        brokers.append();
-        brokers.setValue("Qsdm", Value(qsdm));
-        brokers.setValue("Qs", Value(ledger_.text("QS")));
-        brokers.post();
-        ++added;
-        return true;
-    }, &brokers);
+    walkLedger(
+        [&] {
+            const std::string qsdm = ledger_.text("QSDM");
+            if (brokers.locate("Qsdm", {Value(qsdm)})) return true;
+            brokers.append();
+            brokers.setValue("Qsdm", Value(qsdm));
+            brokers.setValue("Qs", Value(ledger_.text("QS")));
+            brokers.post();
+            ++added;
+            return true;
+        },
+        &brokers);
     return added;
 }
 
@@ -312,16 +326,18 @@ int Maintenance::appendRuleTypes() {
     storage::Action action(engine_);
     storage::Cursor& rules = lookups_.rules();
     int added = 0;
-    walkLedger([&] {
-        const std::string lx = ledger_.text("LX");
-        if (rules.locate("Lx", {Value(lx)})) return true;
-        rules.append();
-        rules.setValue("Lx", Value(lx));
-        rules.setValue("Lxm", Value(ledger_.text("LXM")));
-        rules.post();
-        ++added;
-        return true;
-    }, &rules);
+    walkLedger(
+        [&] {
+            const std::string lx = ledger_.text("LX");
+            if (rules.locate("Lx", {Value(lx)})) return true;
+            rules.append();
+            rules.setValue("Lx", Value(lx));
+            rules.setValue("Lxm", Value(ledger_.text("LXM")));
+            rules.post();
+            ++added;
+            return true;
+        },
+        &rules);
     if (added > 0) prompter_.message(kRulesAdded);
     return added;
 }
@@ -386,17 +402,20 @@ int Maintenance::appendAccounts() {
     storage::Action action(engine_);
     storage::Cursor& accounts = lookups_.accountCurrencies();
     int added = 0;
-    walkLedger([&] {
-        const std::string qsdm = ledger_.text("QSDM"), zjzh = ledger_.text("ZJZH");
-        if (isTotal(ledger_.text("LX")) || accounts.locate("Qsdm;Zjzh", {Value(qsdm), Value(zjzh)})) return true;
-        accounts.append();
-        accounts.setValue("Qsdm", Value(qsdm));
-        accounts.setValue("Zjzh", Value(zjzh));
-        accounts.setValue("Bicode", Value(std::string()));
-        accounts.post();
-        ++added;
-        return true;
-    }, &accounts);
+    walkLedger(
+        [&] {
+            const std::string qsdm = ledger_.text("QSDM"), zjzh = ledger_.text("ZJZH");
+            if (isTotal(ledger_.text("LX")) || accounts.locate("Qsdm;Zjzh", {Value(qsdm), Value(zjzh)}))
+                return true;
+            accounts.append();
+            accounts.setValue("Qsdm", Value(qsdm));
+            accounts.setValue("Zjzh", Value(zjzh));
+            accounts.setValue("Bicode", Value(std::string()));
+            accounts.post();
+            ++added;
+            return true;
+        },
+        &accounts);
     const int bicode = accounts.fieldIndex("Bicode");
     for (int p = 0; p < accounts.count(); ++p)
         if (accounts.valueAt(p, bicode).toString().empty()) {

@@ -77,7 +77,8 @@ std::vector<std::vector<std::string>> parse(const std::string& text) {
 
 void exportCsv(Cursor& cursor, std::ostream& out) {
     const auto& fields = cursor.def().fields;
-    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << cell(TableDef{}, FieldDef{}, Value(fields[i].name));
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        out << (i ? "," : "") << cell(TableDef{}, FieldDef{}, Value(fields[i].name));
     out << "\n";
     for (int p = 0; p < cursor.count(); ++p) {
         for (std::size_t i = 0; i < fields.size(); ++i)

@@ -46,7 +46,9 @@ Cursor::Cursor(std::shared_ptr<Table> table) : table_(std::move(table)) {
     setOrdering("");
 }
 
-Cursor::~Cursor() { table_->removeListener(this); }
+Cursor::~Cursor() {
+    table_->removeListener(this);
+}
 
 void Cursor::rebind(std::shared_ptr<Table> table) {
     table_->removeListener(this);
@@ -112,7 +114,8 @@ void Cursor::rebuild() {
     for (Row* r : table_->rowsInNaturalOrder())
         if (inView(r->values)) view_.push_back(r);
     if (!keyFields_.empty())
-        std::stable_sort(view_.begin(), view_.end(), [this](const Row* a, const Row* b) { return less(a, b); });
+        std::stable_sort(view_.begin(), view_.end(),
+                         [this](const Row* a, const Row* b) { return less(a, b); });
     pos_ = view_.empty() ? -1 : 0;
     if (keep >= 0) {
         for (std::size_t i = 0; i < view_.size(); ++i)
@@ -123,10 +126,13 @@ void Cursor::rebuild() {
     notifyReset();
 }
 
-void Cursor::refresh() { table_->reload(); }
+void Cursor::refresh() {
+    table_->reload();
+}
 
 int Cursor::insertionPoint(const Row* r) const {
-    auto it = std::upper_bound(view_.begin(), view_.end(), r, [this](const Row* a, const Row* b) { return less(a, b); });
+    auto it = std::upper_bound(view_.begin(), view_.end(), r,
+                               [this](const Row* a, const Row* b) { return less(a, b); });
     return static_cast<int>(it - view_.begin());
 }
 
@@ -218,12 +224,24 @@ const Record& Cursor::current() const {
     return view_[static_cast<std::size_t>(pos_)]->values;
 }
 
-const Value& Cursor::value(int i) const { return current().at(static_cast<std::size_t>(i)); }
-const Value& Cursor::value(std::string_view field) const { return value(fieldIndex(field)); }
-std::string Cursor::text(std::string_view field) const { return value(field).toString(); }
-double Cursor::number(std::string_view field) const { return value(field).toDouble(); }
-std::int64_t Cursor::integer(std::string_view field) const { return value(field).toInt(); }
-bool Cursor::logical(std::string_view field) const { return value(field).toBool(); }
+const Value& Cursor::value(int i) const {
+    return current().at(static_cast<std::size_t>(i));
+}
+const Value& Cursor::value(std::string_view field) const {
+    return value(fieldIndex(field));
+}
+std::string Cursor::text(std::string_view field) const {
+    return value(field).toString();
+}
+double Cursor::number(std::string_view field) const {
+    return value(field).toDouble();
+}
+std::int64_t Cursor::integer(std::string_view field) const {
+    return value(field).toInt();
+}
+bool Cursor::logical(std::string_view field) const {
+    return value(field).toBool();
+}
 
 std::optional<std::string> Cursor::date(std::string_view field) const {
     const Value& v = value(field);
@@ -235,9 +253,13 @@ const Value& Cursor::valueAt(int position, int fieldIndex) const {
     return view_.at(static_cast<std::size_t>(position))->values.at(static_cast<std::size_t>(fieldIndex));
 }
 
-std::int64_t Cursor::rowidAt(int position) const { return view_.at(static_cast<std::size_t>(position))->rowid; }
+std::int64_t Cursor::rowidAt(int position) const {
+    return view_.at(static_cast<std::size_t>(position))->rowid;
+}
 
-void Cursor::setValue(std::string_view field, const Value& v) { setValue(fieldIndex(field), v); }
+void Cursor::setValue(std::string_view field, const Value& v) {
+    setValue(fieldIndex(field), v);
+}
 
 void Cursor::setValue(int i, const Value& v) {
     if (readOnly()) throw Error("查询结果不能修改");
@@ -269,7 +291,9 @@ void Cursor::append() {
     state_ = State::Insert;
 }
 
-void Cursor::insert() { append(); }
+void Cursor::insert() {
+    append();
+}
 
 void Cursor::post() {
     if (state_ == State::Browse) return;
@@ -385,7 +409,8 @@ bool Cursor::findKey(const std::vector<Value>& values) {
     if (keyFields_.empty()) throw Error("表 " + def().name + " 没有选定索引");
     std::size_t n = std::min(values.size(), keyFields_.size());
     std::vector<Value> key;
-    for (std::size_t k = 0; k < n; ++k) key.push_back(Table::fit(def().fields[static_cast<std::size_t>(keyFields_[k])], values[k]));
+    for (std::size_t k = 0; k < n; ++k)
+        key.push_back(Table::fit(def().fields[static_cast<std::size_t>(keyFields_[k])], values[k]));
     auto cmp = [&](const Row* r) {
         for (std::size_t k = 0; k < n; ++k) {
             int c = r->values[static_cast<std::size_t>(keyFields_[k])].compare(key[k]);
@@ -491,10 +516,16 @@ void Cursor::tableReloaded() {
 
 // ---- observers
 
-void Cursor::addObserver(CursorObserver* o) { observers_.push_back(o); }
-void Cursor::removeObserver(CursorObserver* o) { std::erase(observers_, o); }
+void Cursor::addObserver(CursorObserver* o) {
+    observers_.push_back(o);
+}
+void Cursor::removeObserver(CursorObserver* o) {
+    std::erase(observers_, o);
+}
 
-void Cursor::suspendDisplay() { ++suspended_; }
+void Cursor::suspendDisplay() {
+    ++suspended_;
+}
 
 void Cursor::resumeDisplay() {
     if (suspended_ > 0 && --suspended_ == 0) {

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 #include <map>
-#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "storage/filter.h"
@@ -21,8 +21,8 @@ class Database;
 class CursorObserver {
 public:
     virtual ~CursorObserver() = default;
-    virtual void viewReset() = 0;  // rows came, went or moved: redraw all
-    virtual void rowChanged(int position) = 0;  // values of one row changed in place
+    virtual void viewReset() = 0;                   // rows came, went or moved: redraw all
+    virtual void rowChanged(int position) = 0;      // values of one row changed in place
     virtual void currentChanged(int position) = 0;  // the current row moved (-1: none)
 };
 

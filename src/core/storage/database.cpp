@@ -1,7 +1,6 @@
 #include "storage/database.h"
 
 #include <sqlite3.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,11 +17,14 @@ namespace {
 
 const char* sqlType(FieldType t) {
     switch (t) {
-    case FieldType::Number: return "REAL";
-    case FieldType::Integer:
-    case FieldType::Logical: return "INTEGER";
-    case FieldType::Text:
-    case FieldType::Date: return "TEXT";
+        case FieldType::Number:
+            return "REAL";
+        case FieldType::Integer:
+        case FieldType::Logical:
+            return "INTEGER";
+        case FieldType::Text:
+        case FieldType::Date:
+            return "TEXT";
     }
     return "TEXT";
 }
@@ -30,32 +32,42 @@ const char* sqlType(FieldType t) {
 // What went wrong with the file, in the user's words.
 std::string reason(int code) {
     switch (code & 0xff) {
-    case SQLITE_FULL: return "磁盘已满";
-    case SQLITE_READONLY: return "文件或目录只读";
-    case SQLITE_PERM:
-    case SQLITE_AUTH: return "没有访问权限";
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return "文件已损坏或不是数据文件";
-    case SQLITE_CANTOPEN: return "文件不存在或没有访问权限";
-    case SQLITE_NOMEM: return "内存不足";
-    case SQLITE_IOERR: return "读写错误";
-    default: return "数据库错误";
+        case SQLITE_FULL:
+            return "磁盘已满";
+        case SQLITE_READONLY:
+            return "文件或目录只读";
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return "没有访问权限";
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return "文件已损坏或不是数据文件";
+        case SQLITE_CANTOPEN:
+            return "文件不存在或没有访问权限";
+        case SQLITE_NOMEM:
+            return "内存不足";
+        case SQLITE_IOERR:
+            return "读写错误";
+        default:
+            return "数据库错误";
     }
 }
 
 // Failures of the file rather than of the statement: the action cannot go on sensibly.
 bool fileFailure(int code) {
     switch (code & 0xff) {
-    case SQLITE_FULL:
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-    case SQLITE_CANTOPEN:
-    case SQLITE_NOMEM:
-    case SQLITE_IOERR: return true;
-    default: return false;
+        case SQLITE_FULL:
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_CANTOPEN:
+        case SQLITE_NOMEM:
+        case SQLITE_IOERR:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -90,12 +102,15 @@ std::int64_t nowMs() {
 }  // namespace
 
 Statement::Statement(Database& db, std::string_view sql) : db_(db) {
-    if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+        SQLITE_OK)
         db.fail("SQL 错误");
     if (!stmt_) throw Error("SQL 为空");
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 void Statement::bind(int index, const Value& v) {
     int rc;
@@ -106,7 +121,8 @@ void Statement::bind(int index, const Value& v) {
     else if (v.isReal())
         rc = sqlite3_bind_double(stmt_, index, v.toDouble());
     else
-        rc = sqlite3_bind_text(stmt_, index, v.text().data(), static_cast<int>(v.text().size()), SQLITE_TRANSIENT);
+        rc = sqlite3_bind_text(stmt_, index, v.text().data(), static_cast<int>(v.text().size()),
+                               SQLITE_TRANSIENT);
     if (rc != SQLITE_OK) db_.fail("参数错误");
 }
 
@@ -114,7 +130,9 @@ int Statement::parameterIndex(std::string_view name) const {
     return sqlite3_bind_parameter_index(stmt_, std::string(name).c_str());
 }
 
-int Statement::parameterCount() const { return sqlite3_bind_parameter_count(stmt_); }
+int Statement::parameterCount() const {
+    return sqlite3_bind_parameter_count(stmt_);
+}
 
 std::string Statement::parameterName(int index) const {
     const char* n = sqlite3_bind_parameter_name(stmt_, index);
@@ -134,7 +152,9 @@ void Statement::reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 std::string Statement::columnName(int i) const {
     const char* n = sqlite3_column_name(stmt_, i);
@@ -143,13 +163,16 @@ std::string Statement::columnName(int i) const {
 
 Value Statement::column(int i) const {
     switch (sqlite3_column_type(stmt_, i)) {
-    case SQLITE_INTEGER: return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, i)));
-    case SQLITE_FLOAT: return Value(sqlite3_column_double(stmt_, i));
-    case SQLITE_NULL: return Value();
-    default: {
-        auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
-        return Value(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt_, i))));
-    }
+        case SQLITE_INTEGER:
+            return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt_, i)));
+        case SQLITE_FLOAT:
+            return Value(sqlite3_column_double(stmt_, i));
+        case SQLITE_NULL:
+            return Value();
+        default: {
+            auto p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+            return Value(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt_, i))));
+        }
     }
 }
 
@@ -158,7 +181,8 @@ Database::Database(const std::filesystem::path& path, Engine* engine) : path_(pa
     readOnly_ = !memory && !writable(path);
     const std::string cannotOpen = "数据文件" + path.string() + "不能打开：";
     std::error_code ec;
-    if (readOnly_ && !std::filesystem::exists(path, ec)) throw CannotOpen(cannotOpen + reason(SQLITE_READONLY));
+    if (readOnly_ && !std::filesystem::exists(path, ec))
+        throw CannotOpen(cannotOpen + reason(SQLITE_READONLY));
     int flags = readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     std::string name = path.string();
     // A read-only directory cannot hold the shared-memory file a WAL reader needs; without one
@@ -233,7 +257,8 @@ void Database::fail(std::string_view what) {
     if (fileFailure(code)) {
         if (engine_) engine_->abandonAction();
         fileFailed_ = true;
-        throw Error("数据文件" + path_.string() + "不能读写：" + reason(code) + "。本次操作没有写入任何数据。");
+        throw Error("数据文件" + path_.string() + "不能读写：" + reason(code) +
+                    "。本次操作没有写入任何数据。");
     }
     throw Error(std::string(what) + "：" + sqlite3_errmsg(db_));
 }
@@ -256,8 +281,8 @@ void Database::registerDefinition(TableDef def) {
 
 bool Database::hasTable(std::string_view table) const {
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db_, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE", -1, &st,
-                       nullptr);
+    sqlite3_prepare_v2(db_, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE", -1,
+                       &st, nullptr);
     sqlite3_bind_text(st, 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
     bool found = sqlite3_step(st) == SQLITE_ROW;
     sqlite3_finalize(st);
@@ -267,8 +292,8 @@ bool Database::hasTable(std::string_view table) const {
 std::vector<std::string> Database::tableNames() const {
     std::vector<std::string> names;
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'", -1,
-                       &st, nullptr);
+    sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'",
+                       -1, &st, nullptr);
     while (sqlite3_step(st) == SQLITE_ROW) {
         std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
         if (!isJournalTable(name)) names.push_back(std::move(name));
@@ -292,7 +317,8 @@ void Database::createTable(const TableDef& def) {
     if (!def.primaryKey.empty()) {
         // The key is unique: a second row with the same key is a key violation.
         sql += "CREATE UNIQUE INDEX " + quoteIdent(def.name + "$key") + " ON " + quoteIdent(def.name) + " (";
-        for (std::size_t i = 0; i < def.primaryKey.size(); ++i) sql += (i ? ", " : "") + quoteIdent(def.primaryKey[i]);
+        for (std::size_t i = 0; i < def.primaryKey.size(); ++i)
+            sql += (i ? ", " : "") + quoteIdent(def.primaryKey[i]);
         sql += ");";
     }
     execute(sql);
@@ -331,7 +357,8 @@ void Database::beginAction(bool write) {
     if (inTransaction_) return;
     beginning_ = true;
     waitNotified_ = false;
-    const int rc = sqlite3_exec(db_, write && !readOnly_ ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+    const int rc =
+        sqlite3_exec(db_, write && !readOnly_ ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
     beginning_ = false;
     if (waitNotified_ && engine_) engine_->notifyWaiting(false);
     waitNotified_ = false;

@@ -28,7 +28,7 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    void bind(int index, const Value& v);  // 1-based
+    void bind(int index, const Value& v);             // 1-based
     int parameterIndex(std::string_view name) const;  // 0 when absent; name with its ':' prefix
     int parameterCount() const;
     std::string parameterName(int index) const;
@@ -67,8 +67,8 @@ public:
 
     bool hasTable(std::string_view table) const;
     std::vector<std::string> tableNames() const;  // as stored, sorted; without the journal
-    void createTable(const TableDef& def);  // no-op when it exists
-    void createTables(Alias alias);  // every product table of that alias
+    void createTable(const TableDef& def);        // no-op when it exists
+    void createTables(Alias alias);               // every product table of that alias
 
     // The loaded rows of a table, shared by every cursor over it. Throws storage::Error when the
     // database has no such table.

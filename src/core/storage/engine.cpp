@@ -20,11 +20,9 @@ Engine::~Engine() {
 
 void Engine::bind(Alias alias, const std::filesystem::path& directory, bool create) {
     std::error_code ec;
-    if (!std::filesystem::is_directory(directory, ec))
-        throw Error("目录不存在：" + directory.string());
+    if (!std::filesystem::is_directory(directory, ec)) throw Error("目录不存在：" + directory.string());
     auto file = directory / Database::kFileName;
-    if (!create && !std::filesystem::exists(file, ec))
-        throw Error("目录中没有数据库：" + directory.string());
+    if (!create && !std::filesystem::exists(file, ec)) throw Error("目录中没有数据库：" + directory.string());
     auto dir = std::filesystem::weakly_canonical(directory, ec);
     unbind(alias);
     std::shared_ptr<Database> db;
@@ -45,7 +43,9 @@ void Engine::unbind(Alias alias) {
     bindings_.erase(it);
 }
 
-bool Engine::isBound(Alias alias) const { return bindings_.count(alias) > 0; }
+bool Engine::isBound(Alias alias) const {
+    return bindings_.count(alias) > 0;
+}
 
 const std::filesystem::path& Engine::directory(Alias alias) const {
     auto it = bindings_.find(alias);
@@ -106,8 +106,9 @@ std::vector<Database*> distinctDatabases(const std::map<Alias, std::shared_ptr<D
 std::int64_t Engine::journalLimitMb() {
     if (!isBound(Alias::Curr)) return kDefaultJournalMb;
     // Asked at every action: prepared once.
-    Statement& exists = database(Alias::Curr).cached(
-        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+    Statement& exists =
+        database(Alias::Curr)
+            .cached("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
     exists.reset();
     exists.bind(1, Value(kSettingsTable));
     const bool found = exists.step();
@@ -155,7 +156,8 @@ void Engine::writeJournal() {
         db->journal()->writeEntry(serial, label_, barrier, static_cast<int>(parts.size()), changes);
     if (bound.count(Alias::Curr)) {
         Database* curr = bound[Alias::Curr].get();
-        const bool written = std::any_of(parts.begin(), parts.end(), [&](const auto& p) { return p.first == curr; });
+        const bool written =
+            std::any_of(parts.begin(), parts.end(), [&](const auto& p) { return p.first == curr; });
         if (!written) curr->journal()->markIssued(serial);
     }
     // The limit is read only once a journal could be over it: it is never below 1 MB.

@@ -33,7 +33,8 @@ public:
         if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.') return number();
         if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
             std::size_t b = i_;
-            while (i_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[i_])) || s_[i_] == '_')) ++i_;
+            while (i_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[i_])) || s_[i_] == '_'))
+                ++i_;
             return {Token::Name, std::string(s_.substr(b, i_ - b))};
         }
         throw Error("过滤条件无法识别：" + std::string(s_));
@@ -87,10 +88,14 @@ struct Filter::Node {
 
     bool eval(const Record& row) const {
         switch (kind) {
-        case And: return left->eval(row) && right->eval(row);
-        case Or: return left->eval(row) || right->eval(row);
-        case Not: return !left->eval(row);
-        case Compare: break;
+            case And:
+                return left->eval(row) && right->eval(row);
+            case Or:
+                return left->eval(row) || right->eval(row);
+            case Not:
+                return !left->eval(row);
+            case Compare:
+                break;
         }
         const Value& a = row[static_cast<std::size_t>(field)];
         const Value& b = rightField >= 0 ? row[static_cast<std::size_t>(rightField)] : constant;
@@ -111,12 +116,18 @@ struct Filter::Node {
             c = a.compare(b);
         }
         switch (op) {
-        case Op::Eq: return c == 0;
-        case Op::Ne: return c != 0;
-        case Op::Lt: return c < 0;
-        case Op::Gt: return c > 0;
-        case Op::Le: return c <= 0;
-        case Op::Ge: return c >= 0;
+            case Op::Eq:
+                return c == 0;
+            case Op::Ne:
+                return c != 0;
+            case Op::Lt:
+                return c < 0;
+            case Op::Gt:
+                return c > 0;
+            case Op::Le:
+                return c <= 0;
+            case Op::Ge:
+                return c >= 0;
         }
         return false;
     }
@@ -216,11 +227,16 @@ private:
     }
     static Op flip(Op op) {
         switch (op) {
-        case Op::Lt: return Op::Gt;
-        case Op::Gt: return Op::Lt;
-        case Op::Le: return Op::Ge;
-        case Op::Ge: return Op::Le;
-        default: return op;
+            case Op::Lt:
+                return Op::Gt;
+            case Op::Gt:
+                return Op::Lt;
+            case Op::Le:
+                return Op::Ge;
+            case Op::Ge:
+                return Op::Le;
+            default:
+                return op;
         }
     }
     NodePtr comparison() {
@@ -277,7 +293,9 @@ Filter::~Filter() = default;
 Filter::Filter(Filter&&) noexcept = default;
 Filter& Filter::operator=(Filter&&) noexcept = default;
 
-bool Filter::matches(const Record& row) const { return root_->eval(row); }
+bool Filter::matches(const Record& row) const {
+    return root_->eval(row);
+}
 
 std::string Filter::quote(std::string_view text) {
     std::string out = "'";

@@ -74,15 +74,19 @@ public:
     }
     Value value() {
         switch (byte()) {
-        case '\0': return Value();
-        case '\1': return Value(signedVarint());
-        case '\2': {
-            double d;
-            std::memcpy(&d, take(sizeof d).data(), sizeof d);
-            return Value(d);
-        }
-        case '\3': return Value(std::string(take(varint())));
-        default: throw Error(kDamaged);
+            case '\0':
+                return Value();
+            case '\1':
+                return Value(signedVarint());
+            case '\2': {
+                double d;
+                std::memcpy(&d, take(sizeof d).data(), sizeof d);
+                return Value(d);
+            }
+            case '\3':
+                return Value(std::string(take(varint())));
+            default:
+                throw Error(kDamaged);
         }
     }
     Record record(std::size_t n) {
@@ -105,13 +109,16 @@ private:
 
 Value fromSqlite(sqlite3_value* v) {
     switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: return Value(static_cast<std::int64_t>(sqlite3_value_int64(v)));
-    case SQLITE_FLOAT: return Value(sqlite3_value_double(v));
-    case SQLITE_NULL: return Value();
-    default: {
-        auto p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-        return Value(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v))));
-    }
+        case SQLITE_INTEGER:
+            return Value(static_cast<std::int64_t>(sqlite3_value_int64(v)));
+        case SQLITE_FLOAT:
+            return Value(sqlite3_value_double(v));
+        case SQLITE_NULL:
+            return Value();
+        default: {
+            auto p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            return Value(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v))));
+        }
     }
 }
 
@@ -121,7 +128,8 @@ Record image(sqlite3* db, bool after) {
     r.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         sqlite3_value* v = nullptr;
-        if ((after ? sqlite3_preupdate_new(db, i, &v) : sqlite3_preupdate_old(db, i, &v)) != SQLITE_OK) v = nullptr;
+        if ((after ? sqlite3_preupdate_new(db, i, &v) : sqlite3_preupdate_old(db, i, &v)) != SQLITE_OK)
+            v = nullptr;
         r.push_back(v ? fromSqlite(v) : Value());
     }
     return r;
@@ -129,17 +137,21 @@ Record image(sqlite3* db, bool after) {
 
 bool sameSqliteValue(sqlite3_value* a, sqlite3_value* b) {
     const int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
-    const bool numbers = (ta == SQLITE_INTEGER || ta == SQLITE_FLOAT) && (tb == SQLITE_INTEGER || tb == SQLITE_FLOAT);
+    const bool numbers =
+        (ta == SQLITE_INTEGER || ta == SQLITE_FLOAT) && (tb == SQLITE_INTEGER || tb == SQLITE_FLOAT);
     if (numbers) {
-        if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER) return sqlite3_value_int64(a) == sqlite3_value_int64(b);
+        if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER)
+            return sqlite3_value_int64(a) == sqlite3_value_int64(b);
         return sqlite3_value_double(a) == sqlite3_value_double(b);
     }
     if (ta != tb) return false;
     if (ta == SQLITE_NULL) return true;
     const int n = sqlite3_value_bytes(a);
     if (n != sqlite3_value_bytes(b)) return false;
-    const void* pa = ta == SQLITE_BLOB ? sqlite3_value_blob(a) : static_cast<const void*>(sqlite3_value_text(a));
-    const void* pb = ta == SQLITE_BLOB ? sqlite3_value_blob(b) : static_cast<const void*>(sqlite3_value_text(b));
+    const void* pa =
+        ta == SQLITE_BLOB ? sqlite3_value_blob(a) : static_cast<const void*>(sqlite3_value_text(a));
+    const void* pb =
+        ta == SQLITE_BLOB ? sqlite3_value_blob(b) : static_cast<const void*>(sqlite3_value_text(b));
     return n == 0 || std::memcmp(pa, pb, static_cast<std::size_t>(n)) == 0;
 }
 
@@ -148,7 +160,8 @@ bool rowUnchanged(sqlite3* db) {
     const int n = sqlite3_preupdate_count(db);
     for (int i = 0; i < n; ++i) {
         sqlite3_value *before = nullptr, *after = nullptr;
-        if (sqlite3_preupdate_old(db, i, &before) != SQLITE_OK || sqlite3_preupdate_new(db, i, &after) != SQLITE_OK)
+        if (sqlite3_preupdate_old(db, i, &before) != SQLITE_OK ||
+            sqlite3_preupdate_new(db, i, &after) != SQLITE_OK)
             return false;
         if (!before || !after || !sameSqliteValue(before, after)) return false;
     }
@@ -156,7 +169,9 @@ bool rowUnchanged(sqlite3* db) {
 }
 
 // A change cancelled within the action (a row inserted and deleted again).
-bool gone(const RowChange& c) { return c.before.empty() && c.after.empty(); }
+bool gone(const RowChange& c) {
+    return c.before.empty() && c.after.empty();
+}
 
 bool sameRecord(const Record& a, const Record& b) {
     if (a.size() != b.size()) return false;
@@ -206,28 +221,37 @@ std::vector<RowChange> decodeChanges(std::string_view blob, std::size_t columns)
         c.kind = static_cast<RowChange::Kind>(in.byte());
         c.rowid = in.signedVarint();
         switch (c.kind) {
-        case RowChange::Kind::Delete: c.before = in.record(columns); break;
-        case RowChange::Kind::Insert: c.after = in.record(columns); break;
-        case RowChange::Kind::Update: {
-            c.after = in.record(columns);
-            c.before = c.after;
-            for (auto n = in.varint(); n > 0; --n) {
-                const auto i = in.varint();
-                if (i >= columns) throw Error(kDamaged);
-                c.before[i] = in.value();
+            case RowChange::Kind::Delete:
+                c.before = in.record(columns);
+                break;
+            case RowChange::Kind::Insert:
+                c.after = in.record(columns);
+                break;
+            case RowChange::Kind::Update: {
+                c.after = in.record(columns);
+                c.before = c.after;
+                for (auto n = in.varint(); n > 0; --n) {
+                    const auto i = in.varint();
+                    if (i >= columns) throw Error(kDamaged);
+                    c.before[i] = in.value();
+                }
+                break;
             }
-            break;
-        }
-        default: throw Error(kDamaged);
+            default:
+                throw Error(kDamaged);
         }
         rows.push_back(std::move(c));
     }
     return rows;
 }
 
-ChangeCapture::ChangeCapture(sqlite3* db) : db_(db) { sqlite3_preupdate_hook(db_, &ChangeCapture::hook, this); }
+ChangeCapture::ChangeCapture(sqlite3* db) : db_(db) {
+    sqlite3_preupdate_hook(db_, &ChangeCapture::hook, this);
+}
 
-ChangeCapture::~ChangeCapture() { sqlite3_preupdate_hook(db_, nullptr, nullptr); }
+ChangeCapture::~ChangeCapture() {
+    sqlite3_preupdate_hook(db_, nullptr, nullptr);
+}
 
 void ChangeCapture::start() {
     tables_.clear();
@@ -318,8 +342,10 @@ void ChangeCapture::recordArrival(Pending& p, std::int64_t rowid, Record after) 
     // The rowid of a row deleted earlier in the action taken again: the row was changed.
     RowChange& c = p.rows[it->second];
     c.kind = RowChange::Kind::Update;
-    if (sameRecord(c.before, after)) c.before.clear();
-    else c.after = std::move(after);
+    if (sameRecord(c.before, after))
+        c.before.clear();
+    else
+        c.after = std::move(after);
 }
 
 namespace {
@@ -350,7 +376,8 @@ void JournalWriter::begin() {
     // The journal's newest serial too, in case this database was last written beside another
     // program directory.
     Statement& st = db_.cached(
-        "SELECT max(last, (SELECT coalesce(max(serial), 0) FROM varneth_journal)), bytes FROM varneth_serial");
+        "SELECT max(last, (SELECT coalesce(max(serial), 0) FROM varneth_journal)), bytes FROM "
+        "varneth_serial");
     st.reset();
     if (!st.step()) throw Error(kDamaged);
     last_ = st.column(0).toInt();
@@ -359,10 +386,12 @@ void JournalWriter::begin() {
 }
 
 void JournalWriter::ensureTables() {
-    if (number(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'varneth_serial'") == 0) {
+    if (number(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'varneth_serial'") ==
+        0) {
         for (const char* sql :
              {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
-              "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
+              "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT "
+              "NULL, "
               "bytes INTEGER NOT NULL)",
               "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
               "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
@@ -374,7 +403,8 @@ void JournalWriter::ensureTables() {
     }
     if (number(db_, "SELECT count(*) FROM varneth_serial") > 0) return;
     // Counted over the whole journal once, when the running totals are first kept.
-    run(db_.cached("INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), "
+    run(
+        db_.cached("INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), "
                    "coalesce(sum(bytes), 0) FROM varneth_journal"));
 }
 
@@ -400,12 +430,16 @@ void JournalWriter::account(std::int64_t serial, std::int64_t bytes) {
     held_ += bytes;
 }
 
-void JournalWriter::markIssued(std::int64_t serial) { account(serial, 0); }
+void JournalWriter::markIssued(std::int64_t serial) {
+    account(serial, 0);
+}
 
 void JournalWriter::writeEntry(std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
                                const std::vector<TableChanges>& changes) {
-    std::int64_t bytes = static_cast<std::int64_t>(label.time.size() + label.account.size() + label.action.size());
-    Statement& change = db_.cached("INSERT INTO varneth_changes (serial, tbl, columns, rows, data) VALUES (?, ?, ?, ?, ?)");
+    std::int64_t bytes =
+        static_cast<std::int64_t>(label.time.size() + label.account.size() + label.action.size());
+    Statement& change =
+        db_.cached("INSERT INTO varneth_changes (serial, tbl, columns, rows, data) VALUES (?, ?, ?, ?, ?)");
     for (const auto& t : changes) {
         const std::string blob = encodeChanges(t.rows);
         bytes += static_cast<std::int64_t>(blob.size());
@@ -436,7 +470,8 @@ void JournalWriter::writeEntry(std::int64_t serial, const JournalLabel& label, b
 void JournalWriter::prune(std::int64_t bytes) {
     if (held_ <= bytes) return;
     // Read from the oldest only as far as needs dropping.
-    Statement& oldest = db_.cached("SELECT serial, bytes FROM varneth_journal WHERE serial < ? ORDER BY serial");
+    Statement& oldest =
+        db_.cached("SELECT serial, bytes FROM varneth_journal WHERE serial < ? ORDER BY serial");
     oldest.reset();
     oldest.bind(1, Value(number(db_, "SELECT max(serial) FROM varneth_journal")));
     std::int64_t upTo = 0, dropped = 0;
@@ -446,7 +481,8 @@ void JournalWriter::prune(std::int64_t bytes) {
     }
     oldest.reset();
     if (upTo == 0) return;
-    for (const char* sql : {"DELETE FROM varneth_changes WHERE serial <= ?", "DELETE FROM varneth_journal WHERE serial <= ?"}) {
+    for (const char* sql :
+         {"DELETE FROM varneth_changes WHERE serial <= ?", "DELETE FROM varneth_journal WHERE serial <= ?"}) {
         Statement& drop = db_.cached(sql);
         drop.reset();
         drop.bind(1, Value(upTo));

@@ -55,8 +55,8 @@ public:
     ChangeCapture(const ChangeCapture&) = delete;
     ChangeCapture& operator=(const ChangeCapture&) = delete;
 
-    void start();  // forgets what was collected and collects from now on
-    void stop();   // forgets and stops collecting
+    void start();                      // forgets what was collected and collects from now on
+    void stop();                       // forgets and stops collecting
     std::vector<TableChanges> take();  // by table name; leaves the capture empty and running
 
 private:

@@ -13,7 +13,9 @@ namespace varneth::storage {
 
 namespace {
 
-bool identChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || (c & 0x80); }
+bool identChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || (c & 0x80);
+}
 
 // Calls `onParam(name)` for each ":name" or ':"name"' outside quoted texts and returns the text
 // with the quotes around parameter names dropped.
@@ -25,7 +27,8 @@ std::string scanParameters(std::string_view sql, F onParam) {
         char c = sql[i];
         if (c == '\'') {
             std::size_t e = sql.find('\'', i + 1);
-            while (e != std::string_view::npos && e + 1 < sql.size() && sql[e + 1] == '\'') e = sql.find('\'', e + 2);
+            while (e != std::string_view::npos && e + 1 < sql.size() && sql[e + 1] == '\'')
+                e = sql.find('\'', e + 2);
             e = e == std::string_view::npos ? sql.size() : e + 1;
             out.append(sql.substr(i, e - i));
             i = e;
@@ -75,7 +78,9 @@ std::string Query::rewrite(std::string_view sql) {
     return scanParameters(sql, [](const std::string&) {});
 }
 
-void Query::setParam(std::string_view name, const Value& v) { params_[lowerName(name)] = v; }
+void Query::setParam(std::string_view name, const Value& v) {
+    params_[lowerName(name)] = v;
+}
 
 void Query::bindFrom(const Cursor& source) {
     scanParameters(text(), [&](const std::string& name) {
@@ -125,7 +130,9 @@ Cursor& Query::open() {
             auto& f = def.fields[static_cast<std::size_t>(i)];
             if (!seen[static_cast<std::size_t>(i)] && !r.back().isNull()) {
                 // A column's type is that of its first value; later values keep their own.
-                f.type = r.back().isText() ? FieldType::Text : r.back().isInteger() ? FieldType::Integer : FieldType::Number;
+                f.type = r.back().isText()      ? FieldType::Text
+                         : r.back().isInteger() ? FieldType::Integer
+                                                : FieldType::Number;
                 seen[static_cast<std::size_t>(i)] = true;
             }
         }
@@ -141,7 +148,8 @@ Cursor& Query::open() {
 }
 
 Cursor& Query::result() {
-    if (!result_) result_ = std::make_unique<Cursor>(std::make_shared<Table>(TableDef{}, std::vector<Record>{}));
+    if (!result_)
+        result_ = std::make_unique<Cursor>(std::make_shared<Table>(TableDef{}, std::vector<Record>{}));
     return *result_;
 }
 

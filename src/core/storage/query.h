@@ -24,7 +24,7 @@ public:
     std::vector<std::string>& lines() { return lines_; }
     const std::vector<std::string>& lines() const { return lines_; }
     void setText(std::string_view sql);  // replaces every line
-    std::string text() const;  // the lines joined by "\n"
+    std::string text() const;            // the lines joined by "\n"
 
     void setParam(std::string_view name, const Value& v);  // name case-insensitive
     // Binds every parameter of the text from the field of that name in the cursor's current row

@@ -1,13 +1,13 @@
 #include "storage/schema.h"
 
-#include "storage/names.h"
-
 #include "storage/error.h"
+#include "storage/names.h"
 
 namespace varneth::storage {
 
-
-const char* aliasName(Alias a) { return a == Alias::Kvt ? "kvt" : "curr"; }
+const char* aliasName(Alias a) {
+    return a == Alias::Kvt ? "kvt" : "curr";
+}
 
 int TableDef::fieldIndex(std::string_view f) const {
     for (std::size_t i = 0; i < fields.size(); ++i)

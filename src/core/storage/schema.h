@@ -37,8 +37,8 @@ struct TableDef {
     // dBASE tables: named index tags; the default order is the natural (insertion) order.
     std::vector<OrderingDef> orderings;
 
-    int fieldIndex(std::string_view field) const;  // case-insensitive; -1 when absent
-    const FieldDef& field(std::string_view field) const;  // throws storage::Error when absent
+    int fieldIndex(std::string_view field) const;              // case-insensitive; -1 when absent
+    const FieldDef& field(std::string_view field) const;       // throws storage::Error when absent
     const OrderingDef* ordering(std::string_view name) const;  // case-insensitive
 };
 

@@ -145,9 +145,9 @@ TableDef accounts() {
 // Security types with their discount, fee, stamp-duty and margin rates.
 TableDef securityTypes() {
     TableDef t = paradox("lx.DB", Alias::Curr,
-                   {text("Lx", 3), text("Lxm", 8), number("Zk_rate"), number("Sxf_rate"), number("Yhs_rate"),
-                    number("Bzj_rate"), logical("Oversell")},
-                   {"Lx"});
+                         {text("Lx", 3), text("Lxm", 8), number("Zk_rate"), number("Sxf_rate"),
+                          number("Yhs_rate"), number("Bzj_rate"), logical("Oversell")},
+                         {"Lx"});
     // The type table is shown and searched by margin rate, then code.
     t.orderings = {{"Bzj_rate", {"Bzj_rate", "Lx"}, ""}};
     return t;

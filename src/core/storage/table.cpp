@@ -21,7 +21,9 @@ namespace {
 
 }  // namespace
 
-Table::Table(Database* db, TableDef def) : db_(db), def_(std::move(def)) { load(); }
+Table::Table(Database* db, TableDef def) : db_(db), def_(std::move(def)) {
+    load();
+}
 
 Table::Table(TableDef def, std::vector<Record> rows) : db_(nullptr), def_(std::move(def)) {
     for (auto& r : rows) {
@@ -36,7 +38,8 @@ Table::~Table() = default;
 
 std::string Table::columnList() const {
     std::string cols;
-    for (std::size_t i = 0; i < def_.fields.size(); ++i) cols += (i ? ", " : "") + quoteIdent(def_.fields[i].name);
+    for (std::size_t i = 0; i < def_.fields.size(); ++i)
+        cols += (i ? ", " : "") + quoteIdent(def_.fields[i].name);
     return cols;
 }
 
@@ -133,54 +136,59 @@ void Table::reload() {
     for (auto* l : std::vector<TableListener*>(listeners_)) l->tableReloaded();
 }
 
-void Table::addListener(TableListener* l) { listeners_.push_back(l); }
+void Table::addListener(TableListener* l) {
+    listeners_.push_back(l);
+}
 
-void Table::removeListener(TableListener* l) { std::erase(listeners_, l); }
+void Table::removeListener(TableListener* l) {
+    std::erase(listeners_, l);
+}
 
 Value Table::fit(const FieldDef& f, const Value& v) {
     switch (f.type) {
-    case FieldType::Text: {
-        std::string s = v.toString();
-        if (!text::isValidUtf8(s)) throw Error("不是有效的UTF-8文字（" + f.name + "）");
-        // No character takes more GBK bytes than 4/3 of its UTF-8 bytes: short texts need no count.
-        if (f.width > 0 && static_cast<int>(s.size()) * 4 > f.width * 3) s = text::cutToWidth(s, f.width);
-        return Value(text::trimRight(s));
-    }
-    case FieldType::Number: {
-        if (v.isNull()) return v;
-        if (v.isReal()) return v;
-        if (v.isInteger()) return Value(v.toDouble());
-        std::string s = text::trim(v.text());
-        if (s.empty()) return Value();
-        auto d = text::parseNumber(s);
-        if (!d) badValue(f, v, "数值");
-        return Value(*d);
-    }
-    case FieldType::Integer: {
-        if (v.isNull() || v.isInteger()) return v;
-        if (v.isReal()) return Value(static_cast<std::int64_t>(v.toDouble()));
-        std::string s = text::trim(v.text());
-        if (s.empty()) return Value();
-        auto i = text::parseInteger(s);
-        if (!i) badValue(f, v, "整数");
-        return Value(*i);
-    }
-    case FieldType::Date: {
-        if (v.isNull()) return v;
-        std::string s = text::trim(v.toString());
-        if (s.empty()) return Value();
-        auto d = text::Date::parse(s);
-        if (!d) badValue(f, v, "日期");
-        return Value(d->iso());
-    }
-    case FieldType::Logical: {
-        if (v.isNull()) return Value(false);
-        if (!v.isText()) return Value(v.toDouble() != 0.0);
-        std::string s = text::trim(v.text());
-        if (s.empty() || s == "F" || s == "f" || s == "0" || s == "false" || s == "False") return Value(false);
-        if (s == "T" || s == "t" || s == "1" || s == "true" || s == "True") return Value(true);
-        badValue(f, v, "逻辑值");
-    }
+        case FieldType::Text: {
+            std::string s = v.toString();
+            if (!text::isValidUtf8(s)) throw Error("不是有效的UTF-8文字（" + f.name + "）");
+            // No character takes more GBK bytes than 4/3 of its UTF-8 bytes: short texts need no count.
+            if (f.width > 0 && static_cast<int>(s.size()) * 4 > f.width * 3) s = text::cutToWidth(s, f.width);
+            return Value(text::trimRight(s));
+        }
+        case FieldType::Number: {
+            if (v.isNull()) return v;
+            if (v.isReal()) return v;
+            if (v.isInteger()) return Value(v.toDouble());
+            std::string s = text::trim(v.text());
+            if (s.empty()) return Value();
+            auto d = text::parseNumber(s);
+            if (!d) badValue(f, v, "数值");
+            return Value(*d);
+        }
+        case FieldType::Integer: {
+            if (v.isNull() || v.isInteger()) return v;
+            if (v.isReal()) return Value(static_cast<std::int64_t>(v.toDouble()));
+            std::string s = text::trim(v.text());
+            if (s.empty()) return Value();
+            auto i = text::parseInteger(s);
+            if (!i) badValue(f, v, "整数");
+            return Value(*i);
+        }
+        case FieldType::Date: {
+            if (v.isNull()) return v;
+            std::string s = text::trim(v.toString());
+            if (s.empty()) return Value();
+            auto d = text::Date::parse(s);
+            if (!d) badValue(f, v, "日期");
+            return Value(d->iso());
+        }
+        case FieldType::Logical: {
+            if (v.isNull()) return Value(false);
+            if (!v.isText()) return Value(v.toDouble() != 0.0);
+            std::string s = text::trim(v.text());
+            if (s.empty() || s == "F" || s == "f" || s == "0" || s == "false" || s == "False")
+                return Value(false);
+            if (s == "T" || s == "t" || s == "1" || s == "true" || s == "True") return Value(true);
+            badValue(f, v, "逻辑值");
+        }
     }
     return v;
 }

@@ -34,7 +34,7 @@ public:
 // no database and is read-only.
 class Table {
 public:
-    Table(Database* db, TableDef def);  // loads the rows of a stored table
+    Table(Database* db, TableDef def);              // loads the rows of a stored table
     Table(TableDef def, std::vector<Record> rows);  // a read-only result
     ~Table();
 

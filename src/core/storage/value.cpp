@@ -32,7 +32,9 @@ std::string Value::toString() const {
     return {};
 }
 
-const std::string& Value::text() const { return std::get<std::string>(v_); }
+const std::string& Value::text() const {
+    return std::get<std::string>(v_);
+}
 
 int Value::compare(const Value& other) const {
     auto rank = [](const Value& v) { return v.isNull() ? 0 : v.isText() ? 2 : 1; };

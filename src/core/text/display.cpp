@@ -94,16 +94,18 @@ NumberKind kindOfField(std::string_view field) {
     using enum NumberKind;
     // The tables' fields, and the main and statistics windows' query columns under their Chinese names.
     static const std::pair<const char*, NumberKind> kinds[] = {
-        {"COST1", Money},    {"COST2", Money},  {"SXF", Money},     {"YHS", Money},      {"INCOME", Money},
-        {"INPUT", Money},    {"FUND", Money},   {"DMONEY", Money},  {"BXFUND", Money},   {"TICH", Money},
-        {"成本", Money},     {"市值", Money},   {"PRICE", Price},   {"PRICE1", Price},   {"PRICE2", Price},
-        {"L_PRICE", Price},  {"BIRATE", Price}, {"ZK_RATE", Price}, {"BZJ_RATE", Price}, {"SXF_RATE", Price},
-        {"YHS_RATE", Price}, {"RATE", Price},   {"SZ", Price},      {"SHZ", Price},      {"成本价", Price},
-        {"当前价", Price},   {"价格1", Price},  {"价格2", Price},   {"INC", Percent},    {"PER", Percent},
-        {"增值率", Percent}, {"比例", Percent}, {"AMT", Quantity},  {"UNIT", Quantity},  {"NUM", Quantity},
-        {"数量", Quantity},  {"交易费", Money},  {"成交金额", Money}, {"折扣价值", Money},  {"均价1", Price},
-        {"均价2", Price},    {"成交价", Price}, {"折扣率", Price},  {"货币比率", Price}, {"市值百分比", Percent},
-        {"折扣百分比", Percent},
+        {"COST1", Money},        {"COST2", Money},        {"SXF", Money},      {"YHS", Money},
+        {"INCOME", Money},       {"INPUT", Money},        {"FUND", Money},     {"DMONEY", Money},
+        {"BXFUND", Money},       {"TICH", Money},         {"成本", Money},     {"市值", Money},
+        {"PRICE", Price},        {"PRICE1", Price},       {"PRICE2", Price},   {"L_PRICE", Price},
+        {"BIRATE", Price},       {"ZK_RATE", Price},      {"BZJ_RATE", Price}, {"SXF_RATE", Price},
+        {"YHS_RATE", Price},     {"RATE", Price},         {"SZ", Price},       {"SHZ", Price},
+        {"成本价", Price},       {"当前价", Price},       {"价格1", Price},    {"价格2", Price},
+        {"INC", Percent},        {"PER", Percent},        {"增值率", Percent}, {"比例", Percent},
+        {"AMT", Quantity},       {"UNIT", Quantity},      {"NUM", Quantity},   {"数量", Quantity},
+        {"交易费", Money},       {"成交金额", Money},     {"折扣价值", Money}, {"均价1", Price},
+        {"均价2", Price},        {"成交价", Price},       {"折扣率", Price},   {"货币比率", Price},
+        {"市值百分比", Percent}, {"折扣百分比", Percent},
     };
     for (const auto& [name, kind] : kinds)
         if (sameName(field, name)) return kind;

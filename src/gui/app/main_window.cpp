@@ -1,11 +1,11 @@
 #include "app/main_window.h"
 
 #include <QButtonGroup>
-#include <QLabel>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -22,8 +22,8 @@
 #include "storage/error.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
-#include "ui/save_dialog.h"
 #include "ui/qt_launcher.h"
+#include "ui/save_dialog.h"
 
 namespace varneth::gui {
 
@@ -95,9 +95,10 @@ MainWindow::MainWindow(app::Session& session, QWidget* parent)
 
 // Which book this is and how fresh its values are, always in sight.
 void MainWindow::showStatus() {
-    statusBar()->addWidget(new QLabel(QStringLiteral("管理帐户：") + QString::fromStdString(session_.accountName())));
     statusBar()->addWidget(
-        new QLabel(QStringLiteral("程序目录：") + QString::fromStdU16String(session_.programDir().u16string())));
+        new QLabel(QStringLiteral("管理帐户：") + QString::fromStdString(session_.accountName())));
+    statusBar()->addWidget(new QLabel(QStringLiteral("程序目录：") +
+                                      QString::fromStdU16String(session_.programDir().u16string())));
     valuedAt_ = new QLabel;
     valuedAt_->setObjectName(QStringLiteral("valuedAt"));
     statusBar()->addPermanentWidget(valuedAt_);

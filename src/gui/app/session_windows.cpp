@@ -45,7 +45,8 @@ SessionWindows::SessionWindows(app::Session& session, MainWindow& main)
     connect(editor_.get(), &HoldingsEditorWindow::newCashAccountRequested, this,
             &SessionWindows::openNewCashAccount);
     session_.engine().setLabeller([this] {
-        return storage::JournalLabel{session_.clock().now().iso(), session_.accountName(), namer_->lastName()};
+        return storage::JournalLabel{session_.clock().now().iso(), session_.accountName(),
+                                     namer_->lastName()};
     });
     connect(fundWindow_.get(), &FundWindow::performanceRequested, this, &SessionWindows::openPerformance);
     connect(fundWindow_.get(), &FundWindow::transferRequested, this, &SessionWindows::openCapitalTransfer);
@@ -175,7 +176,9 @@ void SessionWindows::openCorporateActions() {
     corporateActions_->showCentred();
 }
 
-PriceWindow* SessionWindows::priceWindow() const { return priceWindow_.data(); }
+PriceWindow* SessionWindows::priceWindow() const {
+    return priceWindow_.data();
+}
 
 // "更新价格" and F9: a fresh price window; what it changes shows in the main window's views.
 void SessionWindows::openPriceWindow() {
@@ -213,12 +216,15 @@ SettingsWindow& SessionWindows::settingsWindow() {
     return *settings_;
 }
 
-ExchangeQuotesWindow* SessionWindows::exchangeWindow() const { return exchange_.data(); }
+ExchangeQuotesWindow* SessionWindows::exchangeWindow() const {
+    return exchange_.data();
+}
 
 void SessionWindows::openExchangeQuotes() {
     delete exchange_.data();
     exchange_ = new ExchangeQuotesWindow(session_, main_.launcher());
-    connect(exchange_.data(), &ExchangeQuotesWindow::holdingsChanged, this, [this] { main_.views().reopen(); });
+    connect(exchange_.data(), &ExchangeQuotesWindow::holdingsChanged, this,
+            [this] { main_.views().reopen(); });
     connect(exchange_.data(), &ExchangeQuotesWindow::holdingsPricesRequested, this,
             [this] { settingsWindow().showCentred(SettingsWindow::kPricesTab); });
     exchange_->showCentred();

@@ -46,7 +46,7 @@ public:
     LinkedProgramWindow& linkedPrograms() { return *links_; }
     PriceWindow* priceWindow() const;  // the one last opened, while it is open
     OptimisationWindow* optimiserWindow() const { return optimiser_.get(); }  // null until first opened
-    SettingsWindow& settingsWindow();  // made on first use, kept until logout
+    SettingsWindow& settingsWindow();              // made on first use, kept until logout
     ExchangeQuotesWindow* exchangeWindow() const;  // the one last opened, while it is open
     FundManagementWindow* fundManagement() const { return management_.get(); }  // null until first opened
 
@@ -76,8 +76,8 @@ private:
     std::unique_ptr<LinkedProgramWindow> links_;
     // These two delete themselves when closed.
     QPointer<NewCashAccountWindow> newCashAccount_;
-    std::unique_ptr<PerformanceWindow> performance_;  // made once, shown again afterwards
-    std::unique_ptr<PortfolioWindow> portfolio_;      // likewise
+    std::unique_ptr<PerformanceWindow> performance_;    // made once, shown again afterwards
+    std::unique_ptr<PortfolioWindow> portfolio_;        // likewise
     std::unique_ptr<FundManagementWindow> management_;  // made once
     std::unique_ptr<ledger::CapitalTransfer> transfer_;
     std::unique_ptr<CapitalTransferWindow> transferWindow_;  // made once, its lists with it
@@ -89,7 +89,7 @@ private:
     std::unique_ptr<GameWindow> hiddenGame_;
     std::unique_ptr<SettingsWindow> settings_;
     QPointer<ExchangeQuotesWindow> exchange_;  // a fresh one for each use
-    std::unique_ptr<HistoryWindow> history_;  // made once, its list read afresh when shown
+    std::unique_ptr<HistoryWindow> history_;   // made once, its list read afresh when shown
 };
 
 }  // namespace varneth::gui

@@ -119,9 +119,10 @@ QWidget* AddressBookTab::buildButtons() {
 void AddressBookTab::print() {
     const std::string name = fundName_ ? fundName_() : std::string();
     const port::DateTime printed = session_.clock().now();
-    fund::deliverReport(session_.prompter(),
-                        reportOutput(this, session_, QStringLiteral("投资人通讯录"), AddressBook::kFilePrefix, ""),
-                        std::nullopt, [&](port::ReportSink& sink) { book_.print(name, printed, sink); });
+    fund::deliverReport(
+        session_.prompter(),
+        reportOutput(this, session_, QStringLiteral("投资人通讯录"), AddressBook::kFilePrefix, ""),
+        std::nullopt, [&](port::ReportSink& sink) { book_.print(name, printed, sink); });
 }
 
 }  // namespace varneth::gui

@@ -19,24 +19,29 @@ namespace varneth::gui {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
 CapitalInOutWindow::CapitalInOutWindow(app::Session& session, fund::FundManager& manager, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowStaysOnTopHint),
       session_(session),
-      entry_(session.engine(), manager, session.fund(), session.lookups(), session.prompter(), session.clock()) {
+      entry_(session.engine(), manager, session.fund(), session.lookups(), session.prompter(),
+             session.clock()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("注:进出资数据输入窗口"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("指定记录概况如下,修改后按确定按钮便产生新投(撤)资记录：")));
     auto* form = new QFormLayout;
-    pycode_ = new QLineEdit, name_ = new QLineEdit, date_ = new QLineEdit, xabc_ = new QLineEdit, amount_ = new QLineEdit;
+    pycode_ = new QLineEdit, name_ = new QLineEdit, date_ = new QLineEdit, xabc_ = new QLineEdit,
+    amount_ = new QLineEdit;
     qsdm_ = new QComboBox, zjzh_ = new QComboBox;
     qsdm_->setEditable(true);
     zjzh_->setEditable(true);
-    qs_ = new QLabel, available_ = new QLabel, units_ = new QLabel, current_ = new QLabel, maturity_ = new QLabel;
+    qs_ = new QLabel, available_ = new QLabel, units_ = new QLabel, current_ = new QLabel,
+    maturity_ = new QLabel;
     form->addRow(QStringLiteral("投资人代码"), pycode_);
     form->addRow(QStringLiteral("姓名"), name_);
     form->addRow(QStringLiteral("券商代码"), qsdm_);
@@ -77,7 +82,8 @@ CapitalInOutWindow::CapitalInOutWindow(app::Session& session, fund::FundManager&
         if (!ui::HelpViewer::showTopic(this, session_.programDir(), QStringLiteral("fund_in_out")))
             session_.prompter().message(ui::HelpViewer::missingFileMessage());
     });
-    connect(one_, &QRadioButton::toggled, this, [this](bool) { amount_->setText(q(entry_.amountFor(all_->isChecked()))); });
+    connect(one_, &QRadioButton::toggled, this,
+            [this](bool) { amount_->setText(q(entry_.amountFor(all_->isChecked()))); });
     connect(qsdm_, &QComboBox::textActivated, this, [this](const QString& code) {
         form_ = read();
         entry_.chooseBroker(form_, code.trimmed().toStdString());

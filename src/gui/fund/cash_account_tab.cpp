@@ -51,10 +51,12 @@ CashAccountTab::CashAccountTab(app::Session& session, FundName fundName, QWidget
     movementModel_->setColumns(
         {{"dt", "日期"}, {"name", "投资人"}, {"input", "投入金额"}, {"price", "价格"}, {"note", "注释"}});
     holdingsModel_ = std::make_unique<ui::CursorModel>(accounts_.holdings(), prompter);
-    holdingsModel_->setColumns({{"qsdm", "券商代码"}, {"zjzh", "资金账号"}, {"cost3", "折扣市值"}, {"birate", "汇率"}});
+    holdingsModel_->setColumns(
+        {{"qsdm", "券商代码"}, {"zjzh", "资金账号"}, {"cost3", "折扣市值"}, {"birate", "汇率"}});
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(framed(QStringLiteral("投入账户金额统计(使用结算货币)"), readOnlyGrid(accountModel_.get())), 0, 0);
+    layout->addWidget(
+        framed(QStringLiteral("投入账户金额统计(使用结算货币)"), readOnlyGrid(accountModel_.get())), 0, 0);
     layout->addWidget(framed(QStringLiteral("明细"), readOnlyGrid(movementModel_.get())), 0, 1, 2, 1);
     holdingsGrid_ = readOnlyGrid(holdingsModel_.get());
     layout->addWidget(framed(QStringLiteral("持仓记录市值（使用实际货币）"), holdingsGrid_), 1, 0);

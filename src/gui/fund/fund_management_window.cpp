@@ -32,22 +32,23 @@ using fund::FundManager;
 namespace {
 
 std::vector<ui::GridColumn> investorColumns() {
-    return {{"pycode", "代码"}, {"name", "姓名"},  {"xabc", "类型"},   {"input", "投资数"},  {"unit", "股数"},
-            {"a_price", "买均价"}, {"zzl", "增值%"}, {"asset", "最终价值"}, {"dmoney", "可取数"}};
+    return {{"pycode", "代码"},  {"name", "姓名"},      {"xabc", "类型"},
+            {"input", "投资数"}, {"unit", "股数"},      {"a_price", "买均价"},
+            {"zzl", "增值%"},    {"asset", "最终价值"}, {"dmoney", "可取数"}};
 }
 
 std::vector<ui::GridColumn> detailColumns() {
-    return {{"dt", "日期"},       {"pycode", "代码"},    {"name", "名称"},   {"xabc", "类型"}, {"input", "投资数"},
-            {"unit", "股数"},     {"price", "买价"},     {"czxh", "撤资序号"}, {"l_price", "最终价"},
-            {"zzl", "增值%"},     {"asset", "市值"},     {"dmoney", "可取资金"}, {"note", "注释"},
-            {"qsdm", "券商码"},   {"zjzh", "资金帐号"}};
+    return {{"dt", "日期"},        {"pycode", "代码"}, {"name", "名称"},    {"xabc", "类型"},
+            {"input", "投资数"},   {"unit", "股数"},   {"price", "买价"},   {"czxh", "撤资序号"},
+            {"l_price", "最终价"}, {"zzl", "增值%"},   {"asset", "市值"},   {"dmoney", "可取资金"},
+            {"note", "注释"},      {"qsdm", "券商码"}, {"zjzh", "资金帐号"}};
 }
 
 std::vector<ui::GridColumn> candidateColumns() {
-    return {{"DT", "投资日期"}, {"PYCODE", "投资人码"}, {"NAME", "姓名"},     {"XABC", "投资类型"},
-            {"INPUT", "投资金额"}, {"UNIT", "股数"},     {"PRICE", "投资价格"}, {"L_PRICE", "当前价格"},
-            {"PER", "增值率"},   {"FUND", "市值"},       {"DMONEY", "取资金"}, {"Tich", "提成"},
-            {"Bxfund", "保险费"}, {"Czxh", "撤资序号"}};
+    return {{"DT", "投资日期"},    {"PYCODE", "投资人码"}, {"NAME", "姓名"},      {"XABC", "投资类型"},
+            {"INPUT", "投资金额"}, {"UNIT", "股数"},       {"PRICE", "投资价格"}, {"L_PRICE", "当前价格"},
+            {"PER", "增值率"},     {"FUND", "市值"},       {"DMONEY", "取资金"},  {"Tich", "提成"},
+            {"Bxfund", "保险费"},  {"Czxh", "撤资序号"}};
 }
 
 // The editor's boxes: field, caption, and the note after it.
@@ -58,14 +59,26 @@ struct TypeBox {
 const TypeBox kTypeBoxes[] = {
     {"Xabc", "码"},
     {"Note", "类型及说明"},
-    {"C5", "1.管理人保证年收益"}, {"E9", " %(e9)"}, {"E10", "不足部分赔偿      %(e10)"},
-    {"C2", "2.按赢利提成,年超过"}, {"E3", "%(e3)"}, {"E4", "的部分提      %(e4)"},
-    {"C3", "3.年超过"}, {"E5", " %(e5)"}, {"E6", "的部分增提      %(e6)"},
-    {"C4", "4.年超过"}, {"E7", "%(e7)"}, {"E8", "的部分再增提      %(e8)"},
+    {"C5", "1.管理人保证年收益"},
+    {"E9", " %(e9)"},
+    {"E10", "不足部分赔偿      %(e10)"},
+    {"C2", "2.按赢利提成,年超过"},
+    {"E3", "%(e3)"},
+    {"E4", "的部分提      %(e4)"},
+    {"C3", "3.年超过"},
+    {"E5", " %(e5)"},
+    {"E6", "的部分增提      %(e6)"},
+    {"C4", "4.年超过"},
+    {"E7", "%(e7)"},
+    {"E8", "的部分再增提      %(e8)"},
     {"C8", "5.时间不足一年时, 唯后两个底限(e5,e7)不按比例缩小"},
-    {"C1", "6.有固定佣金,每天提基金价值的 "}, {"E1", " %(e1)"}, {"E2", ",相当年      %(e2)"},
-    {"C9", "7.资金进出手续费(仅撤资时扣除)是基金价值的"}, {"E12", "      %(e12)"},
-    {"C6", "8.投资时间不短于"}, {"E11", "        (e11) 天(打印阶段报告时用到)"},
+    {"C1", "6.有固定佣金,每天提基金价值的 "},
+    {"E1", " %(e1)"},
+    {"E2", ",相当年      %(e2)"},
+    {"C9", "7.资金进出手续费(仅撤资时扣除)是基金价值的"},
+    {"E12", "      %(e12)"},
+    {"C6", "8.投资时间不短于"},
+    {"E11", "        (e11) 天(打印阶段报告时用到)"},
     {"E13", "9. 提成日：自投资日或上次提成日起不少于           (e13) 天"},
 };
 
@@ -100,7 +113,8 @@ FundManagementWindow::FundManagementWindow(app::Session& session, QWidget* paren
     cashTab_ = new CashAccountTab(session_, [this] { return definitionTab_->definition().fundName; });
     tabs_->addTab(cashTab_, QStringLiteral("各资金帐户报告"));
     tabs_->addTab(definitionTab_, QStringLiteral("投资报告单定义"));
-    auto* addresses = new AddressBookTab(session_, manager_, [this] { return definitionTab_->definition().fundName; });
+    auto* addresses =
+        new AddressBookTab(session_, manager_, [this] { return definitionTab_->definition().fundName; });
     connect(addresses, &AddressBookTab::closeRequested, this, &QWidget::close);
     tabs_->addTab(addresses, QStringLiteral("投资人通讯录"));
     int previous = 0;
@@ -153,7 +167,8 @@ QWidget* FundManagementWindow::buildInvestorsTab() {
     top->addWidget(search_);
     top->addWidget(new QLabel(QStringLiteral("显示打印选择")));
     display_ = new QComboBox;
-    display_->addItems({QStringLiteral("仅含未撤资记录"), QStringLiteral("下面含所有记录"), QStringLiteral("看投入和所有记录")});
+    display_->addItems({QStringLiteral("仅含未撤资记录"), QStringLiteral("下面含所有记录"),
+                        QStringLiteral("看投入和所有记录")});
     top->addWidget(display_);
     top->addWidget(new QLabel(QStringLiteral("选2,3行则打印所有记录")));
     layout->addLayout(top);
@@ -175,13 +190,14 @@ QWidget* FundManagementWindow::buildInvestorsTab() {
         shown_ = code;
         guarded([&] { manager_.findInvestor(code); });
     });
-    connect(search_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { guarded([&] { manager_.findInvestor(text.trimmed().toStdString()); }); });
-    connect(display_, &QComboBox::currentIndexChanged, this, [this](int i) {
-        guarded([&] { manager_.setDisplay(static_cast<FundManager::Display>(i)); });
+    connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        guarded([&] { manager_.findInvestor(text.trimmed().toStdString()); });
     });
+    connect(display_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { guarded([&] { manager_.setDisplay(static_cast<FundManager::Display>(i)); }); });
 
-    reportButtons_ = new InvestorReportButtons(session_, manager_, [this] { return definitionTab_->definition(); });
+    reportButtons_ =
+        new InvestorReportButtons(session_, manager_, [this] { return definitionTab_->definition(); });
     connect(reportButtons_, &InvestorReportButtons::displayChanged, this, [this](int choice) {
         const QSignalBlocker quiet(display_);
         display_->setCurrentIndex(choice);
@@ -196,7 +212,8 @@ QWidget* FundManagementWindow::buildInvestorsTab() {
             manager_.reopen();
         });
     });
-    connect(addButton(buttons, "帐户资金进出"), &QPushButton::clicked, this, &FundManagementWindow::openInOut);
+    connect(addButton(buttons, "帐户资金进出"), &QPushButton::clicked, this,
+            &FundManagementWindow::openInOut);
     connect(addButton(buttons, "关闭"), &QPushButton::clicked, this, &QWidget::close);
     connect(addButton(buttons, "帮助"), &QPushButton::clicked, this, [this] { help("fundreport"); });
     layout->addLayout(buttons);
@@ -221,9 +238,10 @@ void FundManagementWindow::openInOut() {
 QWidget* FundManagementWindow::buildCommissionTab() {
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
-    auto* note = new QLabel(QStringLiteral(
-        "注:系统通过一取一存达到提成目的，提出金额和存入金额等同，但股数可能不同; 按提存按钮后，系统自动增加撤资和投资记录，"
-        "并做撤资处理，即给股数相等的买卖记录加上撤资序号(非0)，以示冲销以往投资记录。"));
+    auto* note = new QLabel(
+        QStringLiteral("注:系统通过一取一存达到提成目的，提出金额和存入金额等同，但股数可能不同; "
+                       "按提存按钮后，系统自动增加撤资和投资记录，"
+                       "并做撤资处理，即给股数相等的买卖记录加上撤资序号(非0)，以示冲销以往投资记录。"));
     note->setWordWrap(true);
     layout->addWidget(note);
     candidates_ = std::make_unique<ui::CursorModel>(manager_.candidates(), session_.prompter());
@@ -257,7 +275,8 @@ QWidget* FundManagementWindow::buildCommissionTab() {
     });
     drawButtons_->setEnabled(false);
     buttons->addWidget(drawButtons_);
-    connect(addButton(buttons, "显示统计已撤资记录"), &QPushButton::clicked, this, &FundManagementWindow::openStats);
+    connect(addButton(buttons, "显示统计已撤资记录"), &QPushButton::clicked, this,
+            &FundManagementWindow::openStats);
     connect(addButton(buttons, "关闭"), &QPushButton::clicked, this, &QWidget::close);
     connect(addButton(buttons, "帮助"), &QPushButton::clicked, this, [this] { help("tich"); });
     layout->addLayout(buttons);
@@ -267,7 +286,8 @@ QWidget* FundManagementWindow::buildCommissionTab() {
 void FundManagementWindow::openStats() {
     auto* window = new CommissionStatsWindow(session_, manager_, this);
     // The statistics replace the candidates: nothing is left to draw until a new search.
-    connect(window, &CommissionStatsWindow::candidatesReplaced, this, [this] { drawButtons_->setEnabled(false); });
+    connect(window, &CommissionStatsWindow::candidatesReplaced, this,
+            [this] { drawButtons_->setEnabled(false); });
     window->showCentred();
 }
 
@@ -290,8 +310,9 @@ QWidget* FundManagementWindow::buildTypesTab() {
         QWidget* w;
         if (logical) {
             auto* check = new QCheckBox(QString::fromUtf8(box.caption));
-            connect(check, &QCheckBox::clicked, this,
-                    [this, field](bool on) { typeEdited(field, on ? QStringLiteral("1") : QStringLiteral("0")); });
+            connect(check, &QCheckBox::clicked, this, [this, field](bool on) {
+                typeEdited(field, on ? QStringLiteral("1") : QStringLiteral("0"));
+            });
             form->addRow(check);
             w = check;
         } else {
@@ -306,7 +327,8 @@ QWidget* FundManagementWindow::buildTypesTab() {
         typeBoxes_[field] = w;
     }
     for (const char* text : {"(在撤资时扣除,基金价值用期初和期末的平均值，e1和e2只需填一个，另一个自动算出)",
-                             "* 未打钩的选项，后面数据无用;", "(否则四个底限e9,e3,e5,e7皆按投资时间长短减小或放大; 应有e7>e5>e3>=e9)",
+                             "* 未打钩的选项，后面数据无用;",
+                             "(否则四个底限e9,e3,e5,e7皆按投资时间长短减小或放大; 应有e7>e5>e3>=e9)",
                              "(赢利指扣除佣金，手续费，提成之前的管理帐户赢利)",
                              "注释：本软件允许一个管理帐户以混合基金的形式接受多种不同方式的投资"}) {
         auto* note = new QLabel(QString::fromUtf8(text));

@@ -11,8 +11,8 @@
 
 namespace varneth::gui {
 
-InvestorReportButtons::InvestorReportButtons(app::Session& session, fund::FundManager& manager, Definition definition,
-                                             QWidget* parent)
+InvestorReportButtons::InvestorReportButtons(app::Session& session, fund::FundManager& manager,
+                                             Definition definition, QWidget* parent)
     : QWidget(parent),
       session_(session),
       manager_(manager),
@@ -48,8 +48,8 @@ void InvestorReportButtons::printVoucher() {
 
 void InvestorReportButtons::printStage() {
     try {
-        reports_.stage(definition_(),
-                       reportOutput(this, session_, QStringLiteral("阶段报告"), "Rep_", selectedName(manager_.investors())));
+        reports_.stage(definition_(), reportOutput(this, session_, QStringLiteral("阶段报告"), "Rep_",
+                                                   selectedName(manager_.investors())));
     } catch (const storage::Error& e) {
         session_.prompter().message(e.what());
     }
@@ -58,7 +58,8 @@ void InvestorReportButtons::printStage() {
 void InvestorReportButtons::printTotal() {
     try {
         const ui::WaitCursor wait;
-        reports_.total(definition_(), reportOutput(this, session_, QStringLiteral("总报表"), "Rep_for_all", ""));
+        reports_.total(definition_(),
+                       reportOutput(this, session_, QStringLiteral("总报表"), "Rep_for_all", ""));
     } catch (const storage::Error& e) {
         session_.prompter().message(e.what());
     }

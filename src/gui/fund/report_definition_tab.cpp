@@ -22,7 +22,8 @@
 
 namespace varneth::gui {
 
-ReportDefinitionTab::ReportDefinitionTab(app::Session& session, QWidget* parent) : QWidget(parent), session_(session) {
+ReportDefinitionTab::ReportDefinitionTab(app::Session& session, QWidget* parent)
+    : QWidget(parent), session_(session) {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     auto* fundRow = new QHBoxLayout;
@@ -37,7 +38,8 @@ ReportDefinitionTab::ReportDefinitionTab(app::Session& session, QWidget* parent)
 
     auto* content = new QGroupBox(QStringLiteral("资金进出报告内容"));
     auto* inner = new QVBoxLayout(content);
-    inner->addWidget(new QLabel(QStringLiteral("<可以直接在下面编辑，也可应用写字板编辑再剪贴；通过写字板可以打开和保存文件>")));
+    inner->addWidget(new QLabel(
+        QStringLiteral("<可以直接在下面编辑，也可应用写字板编辑再剪贴；通过写字板可以打开和保存文件>")));
     memo_ = new QPlainTextEdit;
     inner->addWidget(memo_);
     layout->addWidget(content, 1);
@@ -83,7 +85,8 @@ void ReportDefinitionTab::reload() {
 void ReportDefinitionTab::choose(int index) {
     if (index < 0) return;
     try {
-        const std::string note = fund::chooseFund(session_.engine(), funds_->itemData(index).toString().toStdString());
+        const std::string note =
+            fund::chooseFund(session_.engine(), funds_->itemData(index).toString().toStdString());
         fundName_->setText(QString::fromStdString(note));
     } catch (const storage::Error& e) {
         session_.prompter().message(e.what());

@@ -18,7 +18,8 @@ class ReportDefinitionTab : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char* kEditorNote =
-        "本操作将调用写字板编辑报告文件，编好后需用选择报告内容，用剪贴放如入剪贴板，退出后用粘贴放入本窗口。";
+        "本操作将调用写字板编辑报告文件，编好后需用选择报告内容，用剪贴放如入剪贴板，退出后用粘贴放入本窗口"
+        "。";
     static constexpr const char* kNoEditor = "找不到可以启动的文本编辑器，请调用其他编辑软件。";
 
     explicit ReportDefinitionTab(app::Session& session, QWidget* parent = nullptr);

@@ -14,11 +14,12 @@ fund::OpenReport reportOutput(QWidget* parent, app::Session& session, const QStr
                                                        ui::reportFolder(session.accountDir()));
         const auto proposed =
             fund::proposedReportFile(session.accountDir(), prefix, name, session.clock().now());
-        const QString file = ui::saveFileName(parent, QString::fromUtf8(fund::kSaveCaption), proposed.parent_path(),
-                                              QString::fromStdU16String(proposed.filename().u16string()),
-                                              QStringLiteral("文本文件 (*.txt)"));
+        const QString file = ui::saveFileName(
+            parent, QString::fromUtf8(fund::kSaveCaption), proposed.parent_path(),
+            QString::fromStdU16String(proposed.filename().u16string()), QStringLiteral("文本文件 (*.txt)"));
         if (file.isEmpty()) return nullptr;
-        return std::make_unique<port::ToldReportFile>(std::filesystem::path(file.toStdU16String()), session.prompter());
+        return std::make_unique<port::ToldReportFile>(std::filesystem::path(file.toStdU16String()),
+                                                      session.prompter());
     };
 }
 

@@ -18,7 +18,9 @@ namespace {
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kSecondRole = Qt::UserRole + 1;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // A drop-down entry shows its key and a second field; the key is what the box stands for.
 void addEntry(QComboBox* box, const std::string& key, const std::string& second) {
@@ -31,7 +33,9 @@ std::string chosen(const QComboBox* box) {
     return box->currentIndex() < 0 ? std::string() : box->currentData(kKeyRole).toString().toStdString();
 }
 
-std::string text(const QLineEdit* box) { return box->text().toStdString(); }
+std::string text(const QLineEdit* box) {
+    return box->text().toStdString();
+}
 
 }  // namespace
 
@@ -115,7 +119,8 @@ QWidget* CapitalTransferWindow::buildInvestorGroup() {
     buttons->addWidget(help);
     form->addRow(buttons);
     connect(ok, &QPushButton::clicked, this, &CapitalTransferWindow::invest);
-    connect(help, &QPushButton::clicked, this, [this] { prompter_.message(ledger::CapitalTransfer::kInvestHelp); });
+    connect(help, &QPushButton::clicked, this,
+            [this] { prompter_.message(ledger::CapitalTransfer::kInvestHelp); });
     connect(investor_, &QComboBox::activated, this, [this](int i) {
         investor_->setEditText(investor_->itemData(i, kKeyRole).toString());
         name_->setText(investor_->itemData(i, kSecondRole).toString());

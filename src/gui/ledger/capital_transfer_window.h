@@ -15,7 +15,8 @@ namespace varneth::gui {
 class CapitalTransferWindow : public QWidget {
     Q_OBJECT
 public:
-    CapitalTransferWindow(ledger::CapitalTransfer& transfer, port::Prompter& prompter, QWidget* parent = nullptr);
+    CapitalTransferWindow(ledger::CapitalTransfer& transfer, port::Prompter& prompter,
+                          QWidget* parent = nullptr);
 
     // The boxes, for the window's owner and tests.
     QComboBox* fromBox() const { return from_; }

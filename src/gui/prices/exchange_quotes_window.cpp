@@ -47,13 +47,16 @@ ExchangeQuotesWindow::ExchangeQuotesWindow(app::Session& session, port::Launcher
     status_->setObjectName(QStringLiteral("status"));
 
     general_ = std::make_unique<ui::CursorModel>(session.prices().table(), session.prompter());
-    general_->setColumns({{"CODE", QStringLiteral("代码")}, {"NAME", QStringLiteral("名称")},
+    general_->setColumns({{"CODE", QStringLiteral("代码")},
+                          {"NAME", QStringLiteral("名称")},
                           {"PRICE", QStringLiteral("价格")}});
-    const auto exchangeGrid = [this](const ExchangeQuotes::File& file, std::unique_ptr<storage::Cursor>& cursor,
+    const auto exchangeGrid = [this](const ExchangeQuotes::File& file,
+                                     std::unique_ptr<storage::Cursor>& cursor,
                                      std::unique_ptr<ui::CursorModel>& model) {
         cursor = std::make_unique<storage::Cursor>(ExchangeQuotes::table(session_.programDir(), file));
         model = std::make_unique<ui::CursorModel>(*cursor, session_.prompter());
-        model->setColumns({{file.fields[0], QStringLiteral("代码")}, {file.fields[1], QStringLiteral("名称")},
+        model->setColumns({{file.fields[0], QStringLiteral("代码")},
+                           {file.fields[1], QStringLiteral("名称")},
                            {file.fields[2], QStringLiteral("价格")}});
     };
     exchangeGrid(ExchangeQuotes::kShanghai, shanghaiFile_, shanghai_);
@@ -88,10 +91,12 @@ ExchangeQuotesWindow::ExchangeQuotesWindow(app::Session& session, port::Launcher
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("选择深沪交易所行情文件网上路径路径")));
     layout->addWidget(locations_);
-    layout->addWidget(new QLabel(QStringLiteral("如果路径不在选择中，请用写字板编辑安装目录下的文件SJLJ.TXT")));
+    layout->addWidget(
+        new QLabel(QStringLiteral("如果路径不在选择中，请用写字板编辑安装目录下的文件SJLJ.TXT")));
     layout->addWidget(new QLabel(QStringLiteral("分别点击下面两个DBF文件下载并存到安装目录")));
     layout->addWidget(links_);
-    layout->addWidget(new QLabel(QStringLiteral("安装目录：") + QString::fromStdString(session.programDir().string())));
+    layout->addWidget(
+        new QLabel(QStringLiteral("安装目录：") + QString::fromStdString(session.programDir().string())));
     layout->addWidget(status_);
     layout->addLayout(grids, 1);
     layout->addLayout(buttons);
@@ -108,8 +113,12 @@ void ExchangeQuotesWindow::showCentred() {
     activateWindow();
 }
 
-QString ExchangeQuotesWindow::linksText() const { return links_->toPlainText(); }
-QString ExchangeQuotesWindow::statusText() const { return status_->text(); }
+QString ExchangeQuotesWindow::linksText() const {
+    return links_->toPlainText();
+}
+QString ExchangeQuotesWindow::statusText() const {
+    return status_->text();
+}
 
 void ExchangeQuotesWindow::locationChosen(int index) {
     if (index < 0) {

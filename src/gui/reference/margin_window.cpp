@@ -74,8 +74,8 @@ MarginWindow::MarginWindow(app::Session& session, QWidget* parent)
 void MarginWindow::openOnSelectedType() {
     storage::Cursor& types = session_.lookups().types();
     lx_ = types.isEmpty() ? std::string() : types.text("Lx");
-    type_->setText(QString::fromStdString(calc_.typeText(lx_).value_or(std::string())).mid(
-        static_cast<int>(QString::fromUtf8(MarginCalculator::kTypeLabel).size())));
+    type_->setText(QString::fromStdString(calc_.typeText(lx_).value_or(std::string()))
+                       .mid(static_cast<int>(QString::fromUtf8(MarginCalculator::kTypeLabel).size())));
     adjustSize();
     ui::moveToScreenCentre(*this);
     show();
@@ -83,7 +83,9 @@ void MarginWindow::openOnSelectedType() {
     activateWindow();
 }
 
-QString MarginWindow::typeText() const { return type_->text(); }
+QString MarginWindow::typeText() const {
+    return type_->text();
+}
 
 void MarginWindow::setInputs(int marginPerLot, int unitsPerLot, int price) {
     margin_->setValue(marginPerLot);
@@ -107,6 +109,8 @@ bool MarginWindow::accept() {
     return true;
 }
 
-void MarginWindow::help() { session_.prompter().message(MarginCalculator::kHelp); }
+void MarginWindow::help() {
+    session_.prompter().message(MarginCalculator::kHelp);
+}
 
 }  // namespace varneth::gui

@@ -54,7 +54,8 @@ private:
     };
     QWidget* tab(const std::vector<QTableView*>& grids, const std::vector<Button>& buttons, const char* help,
                  QWidget* extra = nullptr);
-    QTableView* grid(storage::Cursor& cursor, const std::vector<std::pair<const char*, const char*>>& columns);
+    QTableView* grid(storage::Cursor& cursor,
+                     const std::vector<std::pair<const char*, const char*>>& columns);
     QWidget* currencyTab();
     void run(const std::function<void()>& action);
     void progress(int done, int total);

@@ -70,7 +70,7 @@ private:
     std::array<std::array<QLabel*, 3>, 4> results_{};
     QLabel* statisticsIndex1_ = nullptr;
     std::array<std::array<QLabel*, 3>, 3> statistics_{};  // figure by series: price, index 1, index 2
-    std::array<QLineEdit*, 4> indexFields_{};  // first name, first code, second name, second code
+    std::array<QLineEdit*, 4> indexFields_{};             // first name, first code, second name, second code
 };
 
 }  // namespace varneth::gui

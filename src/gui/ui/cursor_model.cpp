@@ -132,7 +132,8 @@ QVariant CursorModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             if (check) return {};
             // Shown rounded for reading; editing and the tooltip give the stored value.
-            if (number) return QString::fromStdString(text::displayNumber(v.toDouble(), text::kindOfField(f.name)));
+            if (number)
+                return QString::fromStdString(text::displayNumber(v.toDouble(), text::kindOfField(f.name)));
             return displayText(v, f);
         case Qt::EditRole:
             return check ? QVariant() : QVariant(displayText(v, f));
@@ -225,7 +226,8 @@ void CursorModel::tell(const std::string& message, int column) {
 
 bool CursorModel::appendDraft(int column, const storage::Value& typed) {
     const auto value = fitted(column, typed);
-    if (!value || value->isNull() || text::trim(value->toString()).empty()) return false;  // a blank stays unstored
+    if (!value || value->isNull() || text::trim(value->toString()).empty())
+        return false;  // a blank stays unstored
     const QScopedValueRollback<bool> writing(writing_, true);
     draftStored_ = appender_(fieldDef(column).name, *value);
     return draftStored_;

@@ -182,7 +182,8 @@ bool printWidgetImage(QWidget& widget, port::Prompter& prompter) {
     return false;
 }
 
-ReportPrinter::ReportPrinter(QWidget* parent, port::Prompter& prompter, QString title, std::filesystem::path folder)
+ReportPrinter::ReportPrinter(QWidget* parent, port::Prompter& prompter, QString title,
+                             std::filesystem::path folder)
     : parent_(parent), prompter_(prompter), title_(std::move(title)), folder_(std::move(folder)) {}
 
 void ReportPrinter::line(std::string_view text) {
@@ -238,8 +239,8 @@ bool ReportPrinter::preview(const ReportPages& pages) {
 }
 
 bool ReportPrinter::savePdf(const ReportPages& pages) {
-    const QString file = saveFileName(parent_, QStringLiteral("存为PDF文件"), folder_, title_ + QStringLiteral(".pdf"),
-                                      QStringLiteral("PDF文件 (*.pdf)"));
+    const QString file = saveFileName(parent_, QStringLiteral("存为PDF文件"), folder_,
+                                      title_ + QStringLiteral(".pdf"), QStringLiteral("PDF文件 (*.pdf)"));
     if (file.isEmpty()) return false;
     const std::filesystem::path path(file.toStdU16String());
     if (!port::isDataFile(path) && writeReportPdf(pages, file)) return true;
@@ -248,8 +249,8 @@ bool ReportPrinter::savePdf(const ReportPages& pages) {
 }
 
 bool ReportPrinter::saveText(const ReportPages& pages) {
-    const QString file = saveFileName(parent_, QStringLiteral("存为文本文件"), folder_, title_ + QStringLiteral(".txt"),
-                                      QStringLiteral("文本文件 (*.txt)"));
+    const QString file = saveFileName(parent_, QStringLiteral("存为文本文件"), folder_,
+                                      title_ + QStringLiteral(".txt"), QStringLiteral("文本文件 (*.txt)"));
     if (file.isEmpty()) return false;
     port::TextFileReport out{std::filesystem::path(file.toStdU16String())};
     for (std::size_t p = 0; p < pages.size(); ++p) {

@@ -40,7 +40,8 @@ bool choosePrinter(QWidget* parent);
 class ReportPrinter : public port::ReportSink {
 public:
     // Files are offered in `folder`, by default the account's report folder.
-    ReportPrinter(QWidget* parent, port::Prompter& prompter, QString title, std::filesystem::path folder = {});
+    ReportPrinter(QWidget* parent, port::Prompter& prompter, QString title,
+                  std::filesystem::path folder = {});
 
     void line(std::string_view text) override;
     void newPage() override;

@@ -205,11 +205,13 @@ TEST(MainActions, TheNewestReportOpensInTheDesktopsEditorAndEveryFailureIsTold) 
         EXPECT_EQ(prompter.messages, (Texts{notice, none}));
     }
     std::filesystem::create_directories(dir / "report");
-    for (const char* name : {"hold20261207.txt", "hold20261208.txt"}) std::ofstream(dir / "report" / name) << "x";
+    for (const char* name : {"hold20261207.txt", "hold20261208.txt"})
+        std::ofstream(dir / "report" / name) << "x";
     std::filesystem::last_write_time(dir / "report" / "hold20261207.txt",
                                      std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
-    for (auto [result, said] : {std::pair{port::LaunchResult::Started, Texts{notice}},
-                                {port::LaunchResult::Failed, Texts{notice, std::string(app::kWordPadFailed)}}}) {
+    for (auto [result, said] :
+         {std::pair{port::LaunchResult::Started, Texts{notice}},
+          {port::LaunchResult::Failed, Texts{notice, std::string(app::kWordPadFailed)}}}) {
         port::ScriptedPrompter prompter;
         FakeLauncher launcher(result);
         app::editReportInWordPad(launcher, prompter, dir);

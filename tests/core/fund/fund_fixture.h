@@ -30,7 +30,8 @@ protected:
         ASSERT_NE(session, nullptr);
         rows = std::make_unique<storage::Cursor>(session->kvt(), "Fund2.DB");
     }
-    void add(const std::string& dt, const std::string& pycode, double input, std::initializer_list<Field> more = {}) {
+    void add(const std::string& dt, const std::string& pycode, double input,
+             std::initializer_list<Field> more = {}) {
         rows->append();
         rows->setValue("DT", dt);
         rows->setValue("PYCODE", pycode);
@@ -43,7 +44,9 @@ protected:
         add(dt, "@@@", 0, {{"PRICE", price}, {"FUND", fundValue}, {"Num", 1}, {"NAME", "管理人"}});
     }
     fund::FundLedger& fund() {
-        if (!ledger) ledger = std::make_unique<fund::FundLedger>(engine, [this] { return total; }, prompter, clock);
+        if (!ledger)
+            ledger = std::make_unique<fund::FundLedger>(
+                engine, [this] { return total; }, prompter, clock);
         return *ledger;
     }
     storage::Cursor& table() { return fund().table(); }

@@ -43,7 +43,8 @@ TEST_F(FundPriceTest, CapitalRowsTakeTheCarriedPriceToThreeDecimalsAndUnitsAtIt)
     };
     base(day(0), 1.2346, 5000);
     for (int i = 0; i < std::ssize(cases); ++i)
-        add(day(i + 1), cases[i].pycode, cases[i].input, {{"UNIT", cases[i].oldUnit}, {"CZXH", i == 3 ? 3 : 0}});
+        add(day(i + 1), cases[i].pycode, cases[i].input,
+            {{"UNIT", cases[i].oldUnit}, {"CZXH", i == 3 ? 3 : 0}});
     passFromFirst();
     EXPECT_TRUE(prompter.said.empty());
     for (int i = 0; i < std::ssize(cases); ++i) {
@@ -62,8 +63,9 @@ TEST_F(FundPriceTest, MarketRowsMoveThePriceByTheGrowthOfTheFundValueUnlessItWas
     add(day(3), "@@@", -9450);
     add(day(4), "***", 300, {{"INC", 7.0}});
     passFromFirst();
-    EXPECT_EQ((std::vector{at(1, "INC"), at(1, "PRICE"), at(2, "INC")}), (std::vector{5.0, 10500 * 0.0001, -10.0}));
-    EXPECT_EQ(text::plainText(at(2, "PRICE")), "0.945");  // 0.9450000000000001, as the scaling gives it
+    EXPECT_EQ((std::vector{at(1, "INC"), at(1, "PRICE"), at(2, "INC")}),
+              (std::vector{5.0, 10500 * 0.0001, -10.0}));
+    EXPECT_EQ(text::plainText(at(2, "PRICE")), "0.945");     // 0.9450000000000001, as the scaling gives it
     EXPECT_EQ(at(4, "PRICE"), static_cast<double>(0.945f));  // after a fund of 0: the carried float
     EXPECT_EQ(at(4, "INC"), 7);
 }
@@ -88,7 +90,8 @@ TEST_F(FundPriceTest, AWrongDateEndsThePassWithoutRenumbering) {
     add("2051-01-01", "lxh", 500);
     passFromFirst();
     EXPECT_EQ(prompter.messages, (Texts{FundLedger::kBadDate, FundLedger::kBadDate}));
-    EXPECT_EQ((std::vector{at(1, "FUND"), at(1, "Num")}), (std::vector{1000.0, 0.0}));  // new values, no number
+    EXPECT_EQ((std::vector{at(1, "FUND"), at(1, "Num")}),
+              (std::vector{1000.0, 0.0}));  // new values, no number
     EXPECT_TRUE(value(2, "FUND").isNull());
 }
 
@@ -135,7 +138,8 @@ TEST_F(FundPriceTest, ALedgerWithoutManagerRowGetsOneTheDayBeforeItsFirstRow) {
     add("2026-03-02", "lxh", 1000, {{"SZ", 0.0}});
     add("2026-03-03", "***", 100, {{"SZ", 12000.0}, {"SHZ", 3500.0}});
     ASSERT_EQ(count(), 3);
-    EXPECT_EQ(textAt(0, "DT") + textAt(0, "PYCODE") + textAt(0, "NAME") + textAt(0, "XABC"), "2026-03-01@@@管理人y");
+    EXPECT_EQ(textAt(0, "DT") + textAt(0, "PYCODE") + textAt(0, "NAME") + textAt(0, "XABC"),
+              "2026-03-01@@@管理人y");
     EXPECT_EQ((std::vector{at(0, "PRICE"), at(0, "UNIT"), at(0, "Num"), at(0, "SZ"), at(0, "SHZ")}),
               (std::vector<double>{1, 0, 1, 12000, 3500}));
     EXPECT_EQ((std::vector{at(1, "UNIT"), at(1, "Num")}), (std::vector{1000.0, 2.0}));  // a pass ran from it
@@ -143,7 +147,8 @@ TEST_F(FundPriceTest, ALedgerWithoutManagerRowGetsOneTheDayBeforeItsFirstRow) {
     EXPECT_EQ(count(), 3);
     for (rows->first(); !rows->isEmpty();) rows->remove();
     ledger.reset();  // an empty ledger: yesterday, and the default levels
-    EXPECT_EQ(Texts({textAt(0, "DT"), textAt(0, "SZ"), textAt(0, "SHZ")}), Texts({"2026-12-06", "3000", "1300"}));
+    EXPECT_EQ(Texts({textAt(0, "DT"), textAt(0, "SZ"), textAt(0, "SHZ")}),
+              Texts({"2026-12-06", "3000", "1300"}));
 }
 
 }  // namespace

@@ -33,23 +33,31 @@ TEST_F(FundRowsTest, SerialNumbersStartTwentyRowsBackSkipMarketRowsAndMoveATaken
     table().last();
     fund().fillnum();
     // Far back untouched; numbered from the row 20 back; the market row as it was; 141 on the way.
-    EXPECT_EQ((Texts{textAt(5, "Num"), textAt(35, "Num"), textAt(40, "Num"), textAt(41, "Num"), textAt(42, "Num")}),
-              (Texts{"99", "36", "7", "41", "42"}));
+    EXPECT_EQ(
+        (Texts{textAt(5, "Num"), textAt(35, "Num"), textAt(40, "Num"), textAt(41, "Num"), textAt(42, "Num")}),
+        (Texts{"99", "36", "7", "41", "42"}));
 }
 
 TEST_F(FundRowsTest, CompressionDropsEmptyMarketRowsAndMergesRunsOfOneSign) {
     base(day(0));
-    for (auto [i, code, input] : {std::tuple{1, "***", 500}, {2, "***", 300}, {3, "lxh", 1000}, {4, "***", 500},
-                                  {5, "***", -300}, {6, "***", 0}, {7, "wjg", 0}, {9, "***", 100}})
+    for (auto [i, code, input] : {std::tuple{1, "***", 500},
+                                  {2, "***", 300},
+                                  {3, "lxh", 1000},
+                                  {4, "***", 500},
+                                  {5, "***", -300},
+                                  {6, "***", 0},
+                                  {7, "wjg", 0},
+                                  {9, "***", 100}})
         add(day(i), code, input);
     add(day(8), "***", 200, {{"NOTE", "分红"}});
     prompter.expectAnswers({false, true, false});
     EXPECT_FALSE(fund().compress());
     EXPECT_EQ(count(), 10);  // No: nothing changes
     fund().compress();
-    EXPECT_EQ(prompter.questions.back(), "合并记录成功，原记录数:10, 现在记录数:8; 减少记录数2. 从头计算基金价格？");
+    EXPECT_EQ(prompter.questions.back(),
+              "合并记录成功，原记录数:10, 现在记录数:8; 减少记录数2. 从头计算基金价格？");
     EXPECT_EQ(column("INPUT"), (Texts{"0", "800", "1000", "500", "-300", "0", "200", "100"}));
-    EXPECT_EQ(textAt(1, "DT"), day(2));  // the run collapses into its last row
+    EXPECT_EQ(textAt(1, "DT"), day(2));      // the run collapses into its last row
     EXPECT_TRUE(value(1, "FUND").isNull());  // not recomputed on No
 
     prompter.expectAnswers({true, true});
@@ -88,10 +96,12 @@ TEST_F(FundRowsTest, TheReportPrintsFromTheSelectedRowOrTheNewestFiftyFiftyToAPa
         ASSERT_TRUE(fund().report(r));
         std::vector<int> perPage;
         for (const auto& page : r.pages)
-            perPage.push_back(std::ranges::count_if(page, [](const std::string& l) { return l.starts_with("2026-"); }));
+            perPage.push_back(
+                std::ranges::count_if(page, [](const std::string& l) { return l.starts_with("2026-"); }));
         EXPECT_EQ(perPage, c.rowsPerPage);
         const std::string pages = std::to_string(c.rowsPerPage.size());
-        EXPECT_NE(r.text().find("第" + pages + "页， 共" + pages + "页   打印时间:2026-12-07 15:30:00"), std::string::npos);
+        EXPECT_NE(r.text().find("第" + pages + "页， 共" + pages + "页   打印时间:2026-12-07 15:30:00"),
+                  std::string::npos);
         EXPECT_EQ(r.pages.front()[7].substr(0, 10), c.firstDate);
         if (r.pages.size() > 1) {
             EXPECT_EQ(r.pages.front().back(), "   ");  // a full page is filled out
@@ -106,14 +116,16 @@ TEST_F(FundRowsTest, ReportLinesLineUpAsTheGoldenReport) {
     add("2026-12-02", "lxh", 1000,
         {{"NAME", "李晓红"}, {"QSDM", "htzq"}, {"ZJZH", "10086601"}, {"XABC", "a"}, {"NOTE", "首次投资"}});
     add("2026-12-03", "***", 61.8);
-    add("2026-12-04", "lxh", -300.7, {{"NAME", "李晓红"}, {"QSDM", "htzq"}, {"ZJZH", "10086601"}, {"XABC", "a"}});
+    add("2026-12-04", "lxh", -300.7,
+        {{"NAME", "李晓红"}, {"QSDM", "htzq"}, {"ZJZH", "10086601"}, {"XABC", "a"}});
     table().first();
     fund().recompute();
     table().moveTo(0);
     port::MemoryReport r;
     prompter.expectAnswers({true});
     ASSERT_TRUE(fund().report(r));
-    std::ifstream golden(std::filesystem::path(VARNETH_CORE_TEST_DIR "/fund") / "capital_report.txt", std::ios::binary);
+    std::ifstream golden(std::filesystem::path(VARNETH_CORE_TEST_DIR "/fund") / "capital_report.txt",
+                         std::ios::binary);
     std::stringstream want;
     want << golden.rdbuf();
     EXPECT_EQ(r.text(), want.str());

@@ -1,3 +1,5 @@
+#include "fund/investor_reports.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -5,7 +7,6 @@
 #include <sstream>
 
 #include "fund/cash_account_report.h"
-#include "fund/investor_reports.h"
 #include "investors_fixture.h"
 #include "text/gbk.h"
 
@@ -40,7 +41,12 @@ protected:
     void buy(const std::string& dt, const std::string& code, double input, const char* xabc = "y",
              const char* name = "") {
         add(dt, code, input,
-            {{"UNIT", input}, {"PRICE", 1.0}, {"XABC", xabc}, {"CZXH", 0}, {"NAME", name}, {"QSDM", "stxj"},
+            {{"UNIT", input},
+             {"PRICE", 1.0},
+             {"XABC", xabc},
+             {"CZXH", 0},
+             {"NAME", name},
+             {"QSDM", "stxj"},
              {"ZJZH", "stxj"}});
     }
     void market(const std::string& dt, double price, double fundValue = 0) {
@@ -79,9 +85,23 @@ protected:
 };
 
 TEST_F(InvestorReportsTest, VoucherOfABuyPrintsTheRowTheAddressAndTheTypesRules) {
-    defineType("a", {{"C5", true}, {"E9", 5.0}, {"E10", 50.0}, {"C2", true}, {"E3", 10.0}, {"E4", 20.0},
-                     {"C3", true}, {"E5", 30.0}, {"E6", 30.0}, {"C8", true}, {"C1", true}, {"E1", 0.01},
-                     {"E2", 3.65}, {"C9", true}, {"E12", 0.5}, {"C6", true}, {"E11", 180.0}});
+    defineType("a", {{"C5", true},
+                     {"E9", 5.0},
+                     {"E10", 50.0},
+                     {"C2", true},
+                     {"E3", 10.0},
+                     {"E4", 20.0},
+                     {"C3", true},
+                     {"E5", 30.0},
+                     {"E6", 30.0},
+                     {"C8", true},
+                     {"C1", true},
+                     {"E1", 0.01},
+                     {"E2", 3.65},
+                     {"C9", true},
+                     {"E12", 0.5},
+                     {"C6", true},
+                     {"E11", 180.0}});
     base("2026-01-01");
     buy("2026-01-05", "wjg", 10000, "a", "王建国");
     market("2026-12-07", 1.3);
@@ -94,8 +114,14 @@ TEST_F(InvestorReportsTest, VoucherOfABuyPrintsTheRowTheAddressAndTheTypesRules)
 }
 
 TEST_F(InvestorReportsTest, VoucherOfASettledWithdrawalListsItsOffsetRowsWithFeesAndCommission) {
-    defineType("f", {{"C2", true}, {"E3", 0.0}, {"E4", 20.0}, {"C1", true}, {"E1", 0.01}, {"E2", 3.65},
-                     {"C9", true}, {"E12", 1.0}});
+    defineType("f", {{"C2", true},
+                     {"E3", 0.0},
+                     {"E4", 20.0},
+                     {"C1", true},
+                     {"E1", 0.01},
+                     {"E2", 3.65},
+                     {"C9", true},
+                     {"E12", 1.0}});
     base("2026-01-01");
     buy("2026-01-05", "wjg", 1000, "f", "王建国");
     buy("2026-03-01", "wjg", 500, "f", "王建国");
@@ -126,7 +152,8 @@ TEST_F(InvestorReportsTest, CommissionOnAVoucherIsNeverNegativeWhenAGuaranteeCov
     port::MemoryReport r;
     reports().writeVoucher(definition(), r);
     const auto& lines = r.pages[0];
-    const auto heading = std::find(lines.begin(), lines.end(), "投资记录冲销如下(撤资序号相同,股数正负相等):");
+    const auto heading =
+        std::find(lines.begin(), lines.end(), "投资记录冲销如下(撤资序号相同,股数正负相等):");
     ASSERT_NE(heading, lines.end());
     int offsets = 0;
     for (auto l = heading + 2; l != lines.end() && l->rfind("20", 0) == 0; ++l, ++offsets) {
@@ -161,7 +188,8 @@ TEST_F(InvestorReportsTest, VoucherOnAnUnsettledWithdrawalSettlesItAndPrintsNoth
 
 TEST_F(InvestorReportsTest, StageReportOfTheManagerOwnsTheUnitsTheInvestorsDoNot) {
     base("2026-01-01");
-    add("2026-01-02", "@@@", 500, {{"UNIT", 500.0}, {"PRICE", 1.0}, {"XABC", "y"}, {"CZXH", 0}, {"NAME", "管理人"}});
+    add("2026-01-02", "@@@", 500,
+        {{"UNIT", 500.0}, {"PRICE", 1.0}, {"XABC", "y"}, {"CZXH", 0}, {"NAME", "管理人"}});
     buy("2026-01-05", "aaa", 1000, "y", "甲");
     buy("2026-01-06", "bbb", 500, "y", "乙");
     market("2026-12-07", 1.3, 2600);  // 2000 units in all
@@ -234,7 +262,8 @@ protected:
     }
     void money(const std::string& dt, const std::string& qsdm, const std::string& zjzh, double input,
                const char* name) {
-        add(dt, "aaa", input, {{"PRICE", 1.0}, {"QSDM", qsdm}, {"ZJZH", zjzh}, {"NAME", name}, {"XABC", "y"}});
+        add(dt, "aaa", input,
+            {{"PRICE", 1.0}, {"QSDM", qsdm}, {"ZJZH", zjzh}, {"NAME", name}, {"XABC", "y"}});
     }
     fund::CashAccounts& accounts() {
         if (!cash) cash = std::make_unique<fund::CashAccounts>(engine, session->lookups(), prompter, clock);
@@ -252,8 +281,8 @@ TEST_F(CashAccountsTest, SelezjShowsTheCashAccountsDifferenceTwiceAndRefusesARat
     money("2026-01-04", "yaqh", "302", 1000, "丙");
     money("2026-01-05", "yaqh", "303", 600, "丁");
     money("2026-02-05", "yaqh", "303", -600, "丁");
-    hold("stxj", "stxj", 1100, 0.9, 1);  // 990 discounted
-    hold("yaqh", "302", 1000, 0.8, 1.5);  // 800 in its currency, 1200 settled
+    hold("stxj", "stxj", 1100, 0.9, 1);        // 990 discounted
+    hold("yaqh", "302", 1000, 0.8, 1.5);       // 800 in its currency, 1200 settled
     hold("yaqh", "302", 5000, 1, 1.5, "123");  // an open order: not held
     accounts().open();
     EXPECT_EQ(accounts().accounts().text("zjzh"), "stxj");  // positioned at creation
@@ -290,10 +319,11 @@ TEST_F(CashAccountsTest, ReportListsTheAccountsMovementsAndResult) {
 
 TEST(ReportLayout, TitlesCentreOnGbkBytesAndFilesStayInTheReportFolder) {
     EXPECT_EQ(fund::centredTitle("资金"), std::string(31, ' ') + "资金");  // (67 - 4) / 2
-    EXPECT_EQ(fund::centredHeader("abc"), std::string(43, ' ') + "abc");  // (90 - 3) / 2 toward zero
+    EXPECT_EQ(fund::centredHeader("abc"), std::string(43, ' ') + "abc");   // (90 - 3) / 2 toward zero
     EXPECT_EQ(fund::centred(std::string(100, 'x'), 90), std::string(100, 'x'));
     testsupport::TempDir dir;
-    const auto f = fund::proposedReportFile(dir.path(), "Receipt_", " ../王/x ", port::DateTime{2026, 12, 7, 9, 0, 0});
+    const auto f =
+        fund::proposedReportFile(dir.path(), "Receipt_", " ../王/x ", port::DateTime{2026, 12, 7, 9, 0, 0});
     EXPECT_EQ(f.parent_path(), dir.path() / "report");
     EXPECT_EQ(f.filename().string(), "Receipt_.._王_x2026-12-07.txt");
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "report"));

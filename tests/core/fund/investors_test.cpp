@@ -12,7 +12,8 @@ using Texts = std::vector<std::string>;
 
 class InvestorsTest : public testsupport::InvestorsFixture {
 protected:
-    void buy(const std::string& dt, const std::string& code, double input, double unit, const char* xabc = "y") {
+    void buy(const std::string& dt, const std::string& code, double input, double unit,
+             const char* xabc = "y") {
         add(dt, code, input, {{"UNIT", unit}, {"PRICE", 1.0}, {"XABC", xabc}, {"CZXH", 0}, {"QSDM", "01"}});
     }
     void market(const std::string& dt, double price) { add(dt, "***", 0, {{"PRICE", price}, {"FUND", 0.0}}); }
@@ -25,13 +26,15 @@ TEST_F(InvestorsTest, ValuationRoundsHalvesToEvenAndMendsCodesSerialsAndSides) {
     add("2026-02-03", "ccc", -4, {{"PRICE", 1.0}, {"NAME", "陈"}});
     market("2026-03-01", 0.5);
     manager().calc();
-    const int a = find("aaa", "2026-02-01", 0), b = find("bbb", "2026-02-02", 0), c = find("ccc", "2026-02-03", 0, "s");
+    const int a = find("aaa", "2026-02-01", 0), b = find("bbb", "2026-02-02", 0),
+              c = find("ccc", "2026-02-03", 0, "s");
     EXPECT_EQ(at(a, "DMONEY"), 2);  // 2.5
     EXPECT_EQ(at(b, "DMONEY"), 4);  // 3.5
     EXPECT_EQ(textAt(b, "XABC"), "y");
     EXPECT_EQ(at(a, "L_PRICE"), 0.5);
     EXPECT_EQ((std::vector<double>{at(c, "DMONEY"), at(c, "L_PRICE")}), (std::vector<double>{-4, 1}));
-    EXPECT_EQ(prompter.messages, Texts{"发现一个投资人记录(日期:2026-02-03投资人:陈)没有类型定义,且填以缺省类型y。"});
+    EXPECT_EQ(prompter.messages,
+              Texts{"发现一个投资人记录(日期:2026-02-03投资人:陈)没有类型定义,且填以缺省类型y。"});
 }
 
 TEST_F(InvestorsTest, ValuationLeavesRowsOfUndefinedTypesAndZeroPricesAsTheyWere) {
@@ -42,9 +45,10 @@ TEST_F(InvestorsTest, ValuationLeavesRowsOfUndefinedTypesAndZeroPricesAsTheyWere
     manager().calc();
     EXPECT_TRUE(value(find("aaa", "2026-02-01", 0), "DMONEY").isNull());
     EXPECT_EQ(at(find("bbb", "2026-02-02", 0), "DMONEY"), 7);
-    EXPECT_EQ(prompter.messages,
-              (Texts{"发现基金管理窗口中的一种投资类型: q(日期:2026-02-01投资人:),定义窗口中没有，请修改后再操作！",
-                     fund::FundManager::kZeroPrice}));
+    EXPECT_EQ(
+        prompter.messages,
+        (Texts{"发现基金管理窗口中的一种投资类型: q(日期:2026-02-01投资人:),定义窗口中没有，请修改后再操作！",
+               fund::FundManager::kZeroPrice}));
 }
 
 TEST_F(InvestorsTest, GuaranteedTypeOverAYearIsValuedInTheLedger) {
@@ -60,7 +64,8 @@ TEST_F(InvestorsTest, CommissionDrawPairsAWithdrawalWithADepositAndSettlesTheOld
     defineType("a", {{"C2", true}, {"E3", 0.0}, {"E4", 20.0}});
     base("2025-01-01");
     buy("2025-12-07", "aaa", 1000, 1000, "a");
-    add("2026-01-05", "bbb", -50, {{"PRICE", 1.0}, {"XABC", "a"}, {"CZXH", 0}});  // pending: never a candidate
+    add("2026-01-05", "bbb", -50,
+        {{"PRICE", 1.0}, {"XABC", "a"}, {"CZXH", 0}});  // pending: never a candidate
     market("2026-12-07", 1.5);
     manager().show();
     ASSERT_TRUE(manager().searchCommission());
@@ -90,14 +95,25 @@ TEST_F(InvestorsTest, CommissionDrawPairsAWithdrawalWithADepositAndSettlesTheOld
 }
 
 TEST_F(InvestorsTest, TypeCheckTellsEveryConflictInOrder) {
-    defineType("q", {{"Note", ""}, {"C1", true}, {"E4", -1.0}, {"C5", true}, {"E9", 5.0}, {"C2", true},
-                     {"E3", 4.0}, {"C3", true}, {"E5", 4.0}, {"C4", true}, {"E7", 4.0}, {"C6", true}});
+    defineType("q", {{"Note", ""},
+                     {"C1", true},
+                     {"E4", -1.0},
+                     {"C5", true},
+                     {"E9", 5.0},
+                     {"C2", true},
+                     {"E3", 4.0},
+                     {"C3", true},
+                     {"E5", 4.0},
+                     {"C4", true},
+                     {"E7", 4.0},
+                     {"C6", true}});
     InvestmentTypes& types = manager().types();
     ASSERT_TRUE(types.table().findKey({storage::Value("q")}));
     types.check();
-    EXPECT_EQ(prompter.messages, (Texts{InvestmentTypes::kEmptyName, InvestmentTypes::kNoFee,
-                                        InvestmentTypes::kNegative, InvestmentTypes::kE3E9, InvestmentTypes::kE5E3,
-                                        InvestmentTypes::kE7E5, InvestmentTypes::kE11, InvestmentTypes::kCheckDone}));
+    EXPECT_EQ(prompter.messages,
+              (Texts{InvestmentTypes::kEmptyName, InvestmentTypes::kNoFee, InvestmentTypes::kNegative,
+                     InvestmentTypes::kE3E9, InvestmentTypes::kE5E3, InvestmentTypes::kE7E5,
+                     InvestmentTypes::kE11, InvestmentTypes::kCheckDone}));
 }
 
 TEST_F(InvestorsTest, DailyAndYearlyFixedFeesFollowEachOtherAndTickingCouples) {
@@ -139,14 +155,20 @@ protected:
         InvestorsTest::SetUp();
         storage::Cursor book(session->kvt(), "tr2.DBF");
         book.append();
-        for (const auto& [f, v] : std::initializer_list<Field>{{"WTH", ""}, {"QSDM", "01"}, {"ZJZH", "123"},
-                                                               {"CODE", "xj"}, {"LX", "xj"}, {"AMT", 10000.0},
+        for (const auto& [f, v] : std::initializer_list<Field>{{"WTH", ""},
+                                                               {"QSDM", "01"},
+                                                               {"ZJZH", "123"},
+                                                               {"CODE", "xj"},
+                                                               {"LX", "xj"},
+                                                               {"AMT", 10000.0},
                                                                {"BIRATE", 2.0}})
             book.setValue(f, v);
         book.post();
     }
     fund::CapitalEntry& entry() {
-        if (!in) in = std::make_unique<fund::CapitalEntry>(engine, manager(), fund(), session->lookups(), prompter, clock);
+        if (!in)
+            in = std::make_unique<fund::CapitalEntry>(engine, manager(), fund(), session->lookups(), prompter,
+                                                      clock);
         return *in;
     }
     double cash() {
@@ -186,8 +208,8 @@ TEST_F(CapitalEntryTest, BadInputIsRefusedBeforeAnythingIsWritten) {
     ASSERT_TRUE(manager().findInvestor("lxh"));
     const fund::CapitalForm good = entry().show(false);
     const int rows = count();
-    for (auto [field, text, said] : std::initializer_list<std::tuple<std::string fund::CapitalForm::*, const char*,
-                                                                      const char*>>{
+    for (auto [field, text, said] :
+         std::initializer_list<std::tuple<std::string fund::CapitalForm::*, const char*, const char*>>{
              {&fund::CapitalForm::amount, "12x", "'12x'不是有效的数值（投入资金(元)）"},
              {&fund::CapitalForm::date, "2026-02-30", "'2026-02-30'不是有效的日期（投入日期）"},
              {&fund::CapitalForm::xabc, "q", "投资类型q没有定义,放弃操作。"},

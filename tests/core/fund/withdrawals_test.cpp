@@ -8,14 +8,23 @@ namespace {
 
 class WithdrawalsTest : public testsupport::InvestorsFixture {
 protected:
-    void buy(const std::string& dt, double input, double unit, double price, int num, const char* xabc = "y") {
+    void buy(const std::string& dt, double input, double unit, double price, int num,
+             const char* xabc = "y") {
         add(dt, "lxh", input,
-            {{"UNIT", unit}, {"PRICE", price}, {"XABC", xabc}, {"B1", "b"}, {"CZXH", 0}, {"Num", num}, {"NAME", "李"}});
+            {{"UNIT", unit},
+             {"PRICE", price},
+             {"XABC", xabc},
+             {"B1", "b"},
+             {"CZXH", 0},
+             {"Num", num},
+             {"NAME", "李"}});
     }
     void withdraw(const std::string& dt, double input, double price, int num, const char* code = "lxh") {
         add(dt, code, input, {{"PRICE", price}, {"XABC", "y"}, {"B1", "s"}, {"CZXH", 0}, {"Num", num}});
     }
-    std::string done(int n) { return "撤资处理结束," + std::to_string(n) + "个撤资记录被处理(和投资记录相冲销)！"; }
+    std::string done(int n) {
+        return "撤资处理结束," + std::to_string(n) + "个撤资记录被处理(和投资记录相冲销)！";
+    }
 };
 
 TEST_F(WithdrawalsTest, AThirdOfABuyIsSettledAndTheRestStaysLiveUnderTheSameDateAndNumber) {
@@ -75,7 +84,8 @@ TEST_F(WithdrawalsTest, AWithdrawalLargerThanEveryBuyLeavesAPendingRemainderForT
     withdraw("2025-03-01", -800, 1, 3);
     EXPECT_EQ(manager().withdrawals(), 1);
     EXPECT_EQ(prompter.messages.front(),
-              "日期为2025-03-01,代码为lxh的撤资数量过大,买入未平仓数量不够。超出300元,请事后在基金业绩计算窗口修改！");
+              "日期为2025-03-01,代码为lxh的撤资数量过大,买入未平仓数量不够。超出300元,"
+              "请事后在基金业绩计算窗口修改！");
     const int w = find("lxh", "2025-03-01", 1, "s"), left = find("lxh", "2025-03-01", 0, "s");
     EXPECT_EQ((std::vector<double>{at(w, "INPUT"), at(w, "DMONEY"), at(w, "UNIT")}),
               (std::vector<double>{-500, -500, -500}));
@@ -96,7 +106,8 @@ TEST_F(WithdrawalsTest, AWithdrawalBeforeTheBuyAsksAndNoKeepsBothRows) {
     EXPECT_EQ(manager().withdrawals(), 0);
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.questions[0],
-              "日期为2025-02-01,代码为lxh的撤资数量过大,前面买入未平仓数量不够。要冲销后面的买进数量按Yes,否则(按No)"
+              "日期为2025-02-01,代码为lxh的撤资数量过大,前面买入未平仓数量不够。要冲销后面的买进数量按Yes,"
+              "否则(按No)"
               "请事后在基金业绩计算窗口修改！");
     EXPECT_GE(find("lxh", "2025-03-01", 0), 0);
     EXPECT_GE(find("lxh", "2025-02-01", 0, "s"), 0);
@@ -115,9 +126,10 @@ TEST_F(WithdrawalsTest, UnpricedOrUnmatchedWithdrawalsStayPendingAndEachPendingO
     EXPECT_EQ(manager().withdrawals(), 1);
     EXPECT_EQ(prompter.messages[0],
               "撤资记录(日期为2025-03-01,代码为lxh)没有价格,放弃此记录的撤资处理,请先重算基金价格！");
-    EXPECT_EQ(prompter.messages[1],
-              "相应撤资记录(日期为2025-03-03,代码为wjg)，找不到未撤资的买入基金记录,放弃此记录的平仓(撤资)处理,"
-              "请事后在基金业绩计算窗口修改！");
+    EXPECT_EQ(
+        prompter.messages[1],
+        "相应撤资记录(日期为2025-03-03,代码为wjg)，找不到未撤资的买入基金记录,放弃此记录的平仓(撤资)处理,"
+        "请事后在基金业绩计算窗口修改！");
     EXPECT_GE(find("lxh", "2025-03-01", 0, "s"), 0);
     EXPECT_GE(find("lxh", "2025-03-02", 2, "s"), 0);
     EXPECT_EQ(at(find("lxh", "2025-02-01", 0), "INPUT"), 2500);

@@ -2,9 +2,8 @@
 // since blocks the whole undo, the journal stays within its limit and never holds passwords.
 #include "history/history.h"
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "storage/cursor.h"
 #include "storage/error.h"
@@ -157,7 +156,8 @@ TEST_F(HistoryTest, UndoingAnOlderEntryRevertsEveryNewerOneFirst) {
     act("别的", [](Cursor& c, Cursor&) { set(c, "A", 2.0); });
     prompter.expectAnswers({true});
     ASSERT_TRUE(history::undo(engine, target, prompter));
-    EXPECT_EQ(prompter.questions.at(0), "撤销到第" + std::to_string(target) + "号操作，将撤销最近的3项操作。继续吗?");
+    EXPECT_EQ(prompter.questions.at(0),
+              "撤销到第" + std::to_string(target) + "号操作，将撤销最近的3项操作。继续吗?");
     EXPECT_EQ(dump(), before);
 }
 
@@ -182,7 +182,8 @@ TEST_F(HistoryTest, AConflictRevertsNothingAndSaysWhichRecord) {
     const std::string before = dump();
     prompter.expectAnswers({true});
     EXPECT_FALSE(history::undo(engine, target, prompter));
-    EXPECT_EQ(prompter.messages.back(), "第" + std::to_string(target) + "号操作之后该记录又被修改过(表rate.DB,记录HKD)，不能撤销。");
+    EXPECT_EQ(prompter.messages.back(),
+              "第" + std::to_string(target) + "号操作之后该记录又被修改过(表rate.DB,记录HKD)，不能撤销。");
     EXPECT_EQ(dump(), before);
     Action look(engine, Action::Mode::Read);
     EXPECT_EQ(history::History(engine).entries().front().serial, target) << "a refused undo leaves no entry";
@@ -326,7 +327,9 @@ TEST(JournalCodec, RoundTripsEveryValueTypeAndOnlyTheChangedOldValues) {
     std::vector<RowChange> rows{
         {RowChange::Kind::Insert, 5, {}, {Value(1.5), Value(std::int64_t{-7}), Value("中文"), Value()}},
         {RowChange::Kind::Delete, -3, {Value(0.1), Value(std::int64_t{1} << 40), Value(""), Value()}, {}},
-        {RowChange::Kind::Update, 1 << 20, {Value(2.0), Value(std::int64_t{2}), Value("a"), Value()},
+        {RowChange::Kind::Update,
+         1 << 20,
+         {Value(2.0), Value(std::int64_t{2}), Value("a"), Value()},
          {Value(2.0), Value(std::int64_t{3}), Value("a"), Value(1.0)}},
     };
     const auto back = decodeChanges(encodeChanges(rows), 4);
@@ -340,7 +343,8 @@ TEST(JournalCodec, RoundTripsEveryValueTypeAndOnlyTheChangedOldValues) {
             EXPECT_TRUE(back[i].before[k] == rows[i].before[k]);
             EXPECT_EQ(back[i].before[k].isReal(), rows[i].before[k].isReal());
         }
-        for (std::size_t k = 0; k < rows[i].after.size(); ++k) EXPECT_TRUE(back[i].after[k] == rows[i].after[k]);
+        for (std::size_t k = 0; k < rows[i].after.size(); ++k)
+            EXPECT_TRUE(back[i].after[k] == rows[i].after[k]);
     }
     EXPECT_THROW(decodeChanges(encodeChanges(rows).substr(0, 10), 4), Error);
 }

@@ -43,8 +43,14 @@ protected:
     }
     void cash(const char* wth, const char* qsdm, const char* zjzh, double amt, double rate) {
         book->append();
-        for (auto [f, v] : {std::pair<const char*, storage::Value>{"WTH", wth}, {"QSDM", qsdm}, {"ZJZH", zjzh},
-                            {"GDDM", *wth ? "" : "xj"}, {"CODE", "xj"}, {"LX", "xj"}, {"AMT", amt}, {"BIRATE", rate}})
+        for (auto [f, v] : {std::pair<const char*, storage::Value>{"WTH", wth},
+                            {"QSDM", qsdm},
+                            {"ZJZH", zjzh},
+                            {"GDDM", *wth ? "" : "xj"},
+                            {"CODE", "xj"},
+                            {"LX", "xj"},
+                            {"AMT", amt},
+                            {"BIRATE", rate}})
             book->setValue(f, v);
         book->post();
     }
@@ -55,7 +61,8 @@ protected:
     }
     Texts fundRow(int i) {
         Texts r;
-        for (const char* f : {"PYCODE", "NAME", "INPUT", "XABC", "ZJZH", "QSDM", "NOTE", "Num"}) r.push_back(textAt(i, f));
+        for (const char* f : {"PYCODE", "NAME", "INPUT", "XABC", "ZJZH", "QSDM", "NOTE", "Num"})
+            r.push_back(textAt(i, f));
         return r;
     }
 
@@ -65,19 +72,22 @@ protected:
 
 TEST_F(CapitalTransferTest, ATransferAcrossCurrenciesMovesBothCashRowsAndBooksTwoRows) {
     ASSERT_TRUE(desk->transfer("10086601", "20668802", "1000"));
-    EXPECT_EQ(amounts(), (std::vector<double>{-104600, 385520, 59490, 100, -500, 7}));  // 1000 at 1 is 1250 at 0.8
+    EXPECT_EQ(amounts(),
+              (std::vector<double>{-104600, 385520, 59490, 100, -500, 7}));  // 1000 at 1 is 1250 at 0.8
     EXPECT_EQ(prompter.messages, (Texts{"资金帐户10086601转出数额1000", "资金帐户20668802转入数额1250",
                                         "资金进出文件添加记录成功,按结算货币计算金额是1000"}));
     ASSERT_EQ(count(), 4);  // "$" + the account, cut to the code's six bytes; each row numbered as it comes
     EXPECT_EQ(fundRow(2), (Texts{"$10086", "华泰", "1000", "y", "20668802", "zszq", "转出1000汇率1", "3"}));
-    EXPECT_EQ(fundRow(3), (Texts{"$20668", "招商", "-1000", "y", "10086601", "htzq", "转入1000汇率0.8", "4"}));
+    EXPECT_EQ(fundRow(3),
+              (Texts{"$20668", "招商", "-1000", "y", "10086601", "htzq", "转入1000汇率0.8", "4"}));
     EXPECT_EQ(textAt(3, "DT"), "2026-12-07");
 
     ASSERT_TRUE(desk->transfer("10086601", "30123456", "0.5"));  // half a unit books 0
     ASSERT_TRUE(desk->transfer("10086601", "30123456", "1.5"));  // and one and a half 2
     EXPECT_EQ(amounts(), (std::vector<double>{-104600, 385518, 59490, 102, -500, 7}));
     EXPECT_EQ((Texts{prompter.messages[5], prompter.messages[8]}),
-              (Texts{"资金进出文件添加记录成功,按结算货币计算金额是0", "资金进出文件添加记录成功,按结算货币计算金额是2"}));
+              (Texts{"资金进出文件添加记录成功,按结算货币计算金额是0",
+                     "资金进出文件添加记录成功,按结算货币计算金额是2"}));
 }
 
 TEST_F(CapitalTransferTest, AMissingChoiceAmountOrCashRowChangesNothing) {
@@ -95,7 +105,8 @@ TEST_F(CapitalTransferTest, AMissingChoiceAmountOrCashRowChangesNothing) {
 }
 
 TEST_F(CapitalTransferTest, AmountsOutsideTheirLimitsAreRefusedWithNothingWritten) {
-    for (const char* a : {"-500", "0", "1e20", "1000000000000.01"}) EXPECT_FALSE(desk->transfer("10086601", "20668802", a));
+    for (const char* a : {"-500", "0", "1e20", "1000000000000.01"})
+        EXPECT_FALSE(desk->transfer("10086601", "20668802", a));
     for (const char* a : {"0", "-0", "1e20", "-1000000000001"})
         EXPECT_FALSE(desk->invest(Investment{"zhs", "", "20668802", "zszq", a, "y", ""}));
     EXPECT_EQ(prompter.messages,
@@ -121,7 +132,8 @@ TEST_F(CapitalTransferTest, AnInvestorsMoneyIsBookedAtTheAccountsRateOrWithoutMo
                      CapitalTransfer::kNoCashRow, "资金进出文件添加记录成功,投资额折算成0"}));
     EXPECT_EQ(amounts(), (std::vector<double>{-104600, 386520, 59240, 100, -500, 7}));
     EXPECT_EQ(fundRow(2), (Texts{"lxh", "李晓红", "0", "y", "40000000", "yaqh", "", "3"}));
-    EXPECT_EQ(fundRow(3), (Texts{"zhs", "张三", "800", "y", "20668802", "zszq", "追加", "4"}));  // the code's name
+    EXPECT_EQ(fundRow(3),
+              (Texts{"zhs", "张三", "800", "y", "20668802", "zszq", "追加", "4"}));  // the code's name
 
     for (const Investment& form : {Investment{"", "", "20668802", "zszq", "1", "y", ""},
                                    Investment{"$123", "", "20668802", "zszq", "1", "y", ""},

@@ -84,7 +84,8 @@ TEST_F(OrderDeskTest, AQuantityOutsideOneTo2Pow24IsRefusedWithNothingWritten) {
         enter("600036", amt, "10");
         EXPECT_FALSE(desk->buy()) << amt;
         EXPECT_FALSE(desk->sell()) << amt;
-        EXPECT_EQ(prompter.messages, (std::vector<std::string>{ledger::kBadQuantity, ledger::kBadQuantity})) << amt;
+        EXPECT_EQ(prompter.messages, (std::vector<std::string>{ledger::kBadQuantity, ledger::kBadQuantity}))
+            << amt;
     }
     EXPECT_EQ(rowCount(), before);
     EXPECT_EQ(desk->running(), 1);

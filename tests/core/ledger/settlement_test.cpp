@@ -1,7 +1,6 @@
 #include "ledger/settlement.h"
 
 #include "ledger/input_limits.h"
-
 #include "ledger_fixture.h"
 
 using namespace varneth;

@@ -57,9 +57,9 @@ TEST_F(ExchangeQuotesTest, BothFilesLoadIntoTheGeneralTableAndOnIntoTheHoldingsL
     EXPECT_FALSE(all.locate("CODE", {"000001"}));  // the head is skipped
     EXPECT_FALSE(all.locate("CODE", {"010107"}));
     EXPECT_EQ(price("000300"), 4000);
-    EXPECT_EQ(price("600000"), 14);     // Shenzhen comes last
-    EXPECT_EQ(price("600036"), 0);      // a new code comes in even at 0
-    EXPECT_EQ(price("601318"), 52.3);   // a zero never replaces a price
+    EXPECT_EQ(price("600000"), 14);    // Shenzhen comes last
+    EXPECT_EQ(price("600036"), 0);     // a new code comes in even at 0
+    EXPECT_EQ(price("601318"), 52.3);  // a zero never replaces a price
     ASSERT_TRUE(all.locate("CODE", {"000002"}));
     EXPECT_EQ(all.text("NAME"), "万科A");
     // "据总表更新价格" followed.
@@ -81,7 +81,8 @@ TEST_F(ExchangeQuotesTest, AMissingOrTruncatedFileStopsBeforeAnythingIsWritten) 
     // A download cut off in the middle of the records.
     const auto file = from() / "show2003.dbf";
     std::filesystem::resize_file(file, std::filesystem::file_size(file) - 40);
-    writeDbf(from() / "sjshq.dbf", {{"HQZQDM", 'C'}, {"HQZQJC", 'C'}, {"HQZJCJ", 'N'}}, {{"000002", "万科A", "7.5"}});
+    writeDbf(from() / "sjshq.dbf", {{"HQZQDM", 'C'}, {"HQZQJC", 'C'}, {"HQZJCJ", 'N'}},
+             {{"000002", "万科A", "7.5"}});
     EXPECT_FALSE(quotes->update(from()));
     EXPECT_EQ(prompter.messages.back(), "文件SHOW2003.DBF已损坏,请检查!");
     EXPECT_EQ(rows(), 1);

@@ -48,7 +48,7 @@ TEST_F(LookupsTest, CodeToTypeTakesTheFirstRuleInMatchOrderOfTheCodesLength) {
     EXPECT_EQ(look().code_to_lx("600519"), "B");
     EXPECT_EQ(look().rules().text("Lx"), "B");  // the rule table is left on the rule that matched
     EXPECT_EQ(look().code_to_lx("600000"), "A");
-    EXPECT_EQ(look().code_to_lx("60051"), "C");   // five characters: only the five-character rule
+    EXPECT_EQ(look().code_to_lx("60051"), "C");  // five characters: only the five-character rule
     EXPECT_EQ(look().code_to_lx("6005190"), "???");
     // Swapping the match order swaps the result, and the next lookup sees the write.
     storage::Cursor& r = look().rules();
@@ -59,8 +59,13 @@ TEST_F(LookupsTest, CodeToTypeTakesTheFirstRuleInMatchOrderOfTheCodesLength) {
 }
 
 TEST_F(LookupsTest, TypeRatesAndNamesWithTheirDefaultsAndMessages) {
-    row(look().types(), {{"Lx", "A"}, {"Lxm", "沪A股"}, {"Zk_rate", 0.9}, {"Sxf_rate", 0.0003},
-                         {"Yhs_rate", 0.001}, {"Bzj_rate", 1.0}, {"Oversell", false}});
+    row(look().types(), {{"Lx", "A"},
+                         {"Lxm", "沪A股"},
+                         {"Zk_rate", 0.9},
+                         {"Sxf_rate", 0.0003},
+                         {"Yhs_rate", 0.001},
+                         {"Bzj_rate", 1.0},
+                         {"Oversell", false}});
     row(look().types(), {{"Lx", "zzc"}, {"Lxm", "市价总值"}, {"Zk_rate", 0.5}});  // hidden by the filter
     EXPECT_EQ(look().lx_to_lxm("A"), "沪A股");
     EXPECT_EQ(look().lx_to_zk_rate("A"), 0.9f);

@@ -29,7 +29,8 @@ protected:
 TEST_F(MaintenanceTest, PresentValueOfADiscountedBondFollowsTheNoteComparedAsText) {
     const port::DateTime today{2026, 12, 7, 9, 0, 0};
     const std::optional<std::string> yearAhead = "2027-12-07";
-    EXPECT_EQ(reference::Maintenance::presentValue(100, "4", yearAhead, today), text::roundScaled(100 / 1.04, 3));
+    EXPECT_EQ(reference::Maintenance::presentValue(100, "4", yearAhead, today),
+              text::roundScaled(100 / 1.04, 3));
     EXPECT_DOUBLE_EQ(reference::Maintenance::presentValue(100, "4", yearAhead, today), 96.154);
     EXPECT_EQ(reference::Maintenance::presentValue(100, "6", yearAhead, today), 100);     // "6" > "50"
     EXPECT_EQ(reference::Maintenance::presentValue(100, "0", yearAhead, today), 100);     // not above "0"
@@ -67,8 +68,8 @@ TEST_F(MaintenanceTest, PricesToLedgerAppendsMissingCodesOnceAndUpdatesEveryReco
 
 TEST_F(MaintenanceTest, PricesToLedgerNeverWritesAZeroAndEndsOnACodeTheAppendCannotAdd) {
     listed("000001", 0);
-    holding("a", "1", "000001", "A", 9.5);        // list 0, general 0: stays
-    holding("b", "1", "000002", "zzz", 7);        // a code the append passes over
+    holding("a", "1", "000001", "A", 9.5);  // list 0, general 0: stays
+    holding("b", "1", "000002", "zzz", 7);  // a code the append passes over
     holding("c", "1", "000003", "A", 3);
     general("000003", "三", 0);
     settings->pricesToLedger();
@@ -174,7 +175,8 @@ TEST_F(MaintenanceTest, BrokersRegenerateFromTheLedgerAndNamesStopAtAnUnknownBro
 }
 
 TEST_F(MaintenanceTest, RulesWithUnequalRangesAskOncePerRecordThatReachesThem) {
-    row(look().rules(), {{"Order", 1}, {"Code1", "600000"}, {"Code2", "609999"}, {"Lx", "A"}, {"Lxm", "沪A"}});
+    row(look().rules(),
+        {{"Order", 1}, {"Code1", "600000"}, {"Code2", "609999"}, {"Lx", "A"}, {"Lxm", "沪A"}});
     row(look().rules(), {{"Order", 2}, {"Code1", "00000"}, {"Code2", "009999"}, {"Lx", "B"}, {"Lxm", "深A"}});
     holding("a", "1", "600001", "?", 1);  // matched by the first rule: never reaches the second
     holding("a", "2", "000001", "?", 1);  // reaches the second: asked, matches nothing

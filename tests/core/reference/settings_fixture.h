@@ -25,8 +25,8 @@ protected:
         login->start();
         session = login->enter("我的帐户", "");
         ASSERT_NE(session, nullptr);
-        settings = std::make_unique<reference::Maintenance>(engine, ledger(), session->lookups(), session->prices(),
-                                                            prompter, clock);
+        settings = std::make_unique<reference::Maintenance>(engine, ledger(), session->lookups(),
+                                                            session->prices(), prompter, clock);
     }
     void TearDown() override { EXPECT_TRUE(prompter.unexpected.empty()); }
 

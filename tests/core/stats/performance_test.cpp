@@ -29,8 +29,13 @@ protected:
     // A fund-ledger row; rows of one date keep the order they are added in (Num).
     void row(const std::string& dt, double price, double fund, double sz = 1000, double shz = 3000) {
         fund2.append();
-        for (auto [f, v] : {std::pair<const char*, storage::Value>{"DT", dt}, {"Num", ++num}, {"PYCODE", "***"},
-                            {"PRICE", price}, {"FUND", fund}, {"SZ", sz}, {"SHZ", shz}})
+        for (auto [f, v] : {std::pair<const char*, storage::Value>{"DT", dt},
+                            {"Num", ++num},
+                            {"PYCODE", "***"},
+                            {"PRICE", price},
+                            {"FUND", fund},
+                            {"SZ", sz},
+                            {"SHZ", shz}})
             fund2.setValue(f, v);
         fund2.post();
     }
@@ -62,8 +67,10 @@ TEST_F(PerformanceTest, LoadSkipsTheEmptyHeadCollapsesTheFirstDayAndRepeatsMissi
     const auto& p = perf.points();
     ASSERT_EQ(p.size(), 4u);
     EXPECT_EQ(p[0].date.iso(), "2025-12-01");
-    EXPECT_EQ((std::vector{p[0].price, p[0].fund, p[0].sz, p[0].shz}), (std::vector{1.5, 500000.0, 10820.0, 3390.0}));
-    EXPECT_EQ((std::vector{p[1].price, p[1].sz, p[2].sz, p[2].shz}), (std::vector{1.5, 10820.0, 10900.0, 3400.0}));
+    EXPECT_EQ((std::vector{p[0].price, p[0].fund, p[0].sz, p[0].shz}),
+              (std::vector{1.5, 500000.0, 10820.0, 3390.0}));
+    EXPECT_EQ((std::vector{p[1].price, p[1].sz, p[2].sz, p[2].shz}),
+              (std::vector{1.5, 10820.0, 10900.0, 3400.0}));
     EXPECT_EQ((std::vector{p[1].day, p[2].day, p[3].day}), (std::vector{1, 1, 8}));
 }
 
@@ -114,7 +121,7 @@ TEST_F(PerformanceTest, StartChoicesPlaceTheStartTheLeftEdgeAndTheComparisonStar
 TEST_F(PerformanceTest, CompressAndStretchStopAtTheirLimits) {
     days(60);
     ASSERT_TRUE(perf.choose(StartChoice::FromDate, "2025-01-21"));  // s 20, left 20 - 10
-    perf.compress();  // the 11th point is above the sixth
+    perf.compress();                                                // the 11th point is above the sixth
     EXPECT_EQ(edges(), (std::vector{20, 5, 20}));
     perf.compress();  // the sixth is not
     EXPECT_EQ(prompter.messages, Texts{Performance::kNoFurther});
@@ -184,7 +191,8 @@ protected:
     }
     Texts rows() {
         Texts all;
-        for (table.first(); !table.eof(); table.next()) all.push_back(table.text("NAME") + "=" + table.text("PARA"));
+        for (table.first(); !table.eof(); table.next())
+            all.push_back(table.text("NAME") + "=" + table.text("PARA"));
         return all;
     }
     storage::Database db{":memory:"};
@@ -193,7 +201,8 @@ protected:
 };
 
 TEST_F(ChartSettingsTest, IndicesAreTheirNameRowAndTheRowAfterIt) {
-    EXPECT_EQ(settings.indices(), (stats::ComparisonIndices{{"第一行指数名称", "代码"}, {"上证指数", "699001"}}));
+    EXPECT_EQ(settings.indices(),
+              (stats::ComparisonIndices{{"第一行指数名称", "代码"}, {"上证指数", "699001"}}));
     row("s2name", "沪深300");
     row("x", "399300");
     row("s1name", "深证成指");  // last row: no code after it

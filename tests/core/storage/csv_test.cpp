@@ -37,11 +37,14 @@ protected:
 };
 
 TEST_F(CsvTest, RoundTripKeepsEveryKindOfValue) {
-    EXPECT_EQ(import("code,NAME,rate,now,dt,n\r\nRMB,人民币,1,T,2026-12-07,3\nUSD,\"美元,\"\"绿\"\"\",7.25,F,,\n"), 2);
+    EXPECT_EQ(
+        import("code,NAME,rate,now,dt,n\r\nRMB,人民币,1,T,2026-12-07,3\nUSD,\"美元,\"\"绿\"\"\",7.25,F,,\n"),
+        2);
     std::ostringstream out;
     Cursor c(db(), "c.DB");
     exportCsv(c, out);
-    EXPECT_EQ(out.str(), "Code,Name,Rate,Now,Dt,N\nRMB,人民币,1,T,2026-12-07,3\nUSD,\"美元,\"\"绿\"\"\",7.25,F,,\n");
+    EXPECT_EQ(out.str(),
+              "Code,Name,Rate,Now,Dt,N\nRMB,人民币,1,T,2026-12-07,3\nUSD,\"美元,\"\"绿\"\"\",7.25,F,,\n");
 }
 
 TEST_F(CsvTest, ABadRowRejectsTheWholeFileAndNamesRowAndField) {

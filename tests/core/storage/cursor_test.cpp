@@ -15,8 +15,8 @@ TableDef ledgerDef() {
     TableDef d;
     d.name = "t.DBF";
     d.kind = TableKind::DBase;
-    d.fields = {{"WTH", FieldType::Text, 11}, {"QSDM", FieldType::Text, 4}, {"CODE", FieldType::Text, 6},
-                {"NAME", FieldType::Text, 8},  {"AMT", FieldType::Number, 0}, {"DATE1", FieldType::Date, 0}};
+    d.fields = {{"WTH", FieldType::Text, 11}, {"QSDM", FieldType::Text, 4},  {"CODE", FieldType::Text, 6},
+                {"NAME", FieldType::Text, 8}, {"AMT", FieldType::Number, 0}, {"DATE1", FieldType::Date, 0}};
     d.orderings = {{"No_PC", {"QSDM", "CODE"}, "not (wth>'P' and wth<'PA')"},
                    {"For_PC", {"WTH"}, "wth>'P' and wth<'PA'"}};
     return d;
@@ -26,7 +26,8 @@ TableDef keyedDef() {
     TableDef d;
     d.name = "k.DB";
     d.kind = TableKind::Paradox;
-    d.fields = {{"User_name", FieldType::Text, 8}, {"Pw", FieldType::Text, 8}, {"Now", FieldType::Logical, 0}};
+    d.fields = {
+        {"User_name", FieldType::Text, 8}, {"Pw", FieldType::Text, 8}, {"Now", FieldType::Logical, 0}};
     d.primaryKey = {"User_name", "Pw"};
     return d;
 }

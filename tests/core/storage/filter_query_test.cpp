@@ -13,7 +13,9 @@ namespace {
 TableDef codesDef() {
     TableDef d;
     d.name = "allcodes.DBF";
-    d.fields = {{"CODE", FieldType::Text, 6}, {"NAME", FieldType::Text, 10}, {"PRICE", FieldType::Number, 0},
+    d.fields = {{"CODE", FieldType::Text, 6},
+                {"NAME", FieldType::Text, 10},
+                {"PRICE", FieldType::Number, 0},
                 {"DT", FieldType::Date, 0}};
     d.orderings = {{"CODE", {"CODE"}, ""}};
     return d;
@@ -26,8 +28,10 @@ protected:
         db().registerDefinition(codesDef());
         db().createTable(codesDef());
         Cursor c(db(), "allcodes.DBF");
-        for (auto [code, name, price] : {std::tuple{"600000", "浦发银行", 7.5}, {"600036", "招商银行", 35.0},
-                                         {"000001", "平安银行", 11.0}, {"60'0", "quoted", 1.0}}) {
+        for (auto [code, name, price] : {std::tuple{"600000", "浦发银行", 7.5},
+                                         {"600036", "招商银行", 35.0},
+                                         {"000001", "平安银行", 11.0},
+                                         {"60'0", "quoted", 1.0}}) {
             c.append();
             c.setValue("CODE", code);
             c.setValue("NAME", name);
@@ -56,7 +60,7 @@ TEST_F(FilterQueryTest, PrefixPatternsAndComparisons) {
     EXPECT_EQ(countWhere("price>10 and not (code='000001')"), 1);
     EXPECT_EQ(countWhere("(price<10 or price>30) and name<>''"), 3);
     EXPECT_EQ(countWhere("code=" + Filter::quote("60'0")), 1);  // typed quotes stay text
-    EXPECT_EQ(countWhere("dt=''"), 4);  // an empty date is empty
+    EXPECT_EQ(countWhere("dt=''"), 4);                          // an empty date is empty
     EXPECT_THROW(countWhere("code='60"), Error);
     EXPECT_THROW(countWhere("nosuch='1'"), Error);
     EXPECT_THROW(countWhere("code='1' and"), Error);

@@ -1,8 +1,7 @@
 // Two engines on one directory stand for the window and a scheduled job: what one commits, the
 // other's next action reads; a writer never waits forever; a failing file writes nothing.
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <fstream>
@@ -154,8 +153,8 @@ TEST(DatabaseOpen, ADamagedFileIsNamedWithTheReason) {
         e.bind(Alias::Curr, dir.path());
         FAIL() << "a damaged file opened";
     } catch (const CannotOpen& err) {
-        EXPECT_EQ(std::string(err.what()),
-                  "数据文件" + (dir.path() / Database::kFileName).string() + "不能打开：文件已损坏或不是数据文件");
+        EXPECT_EQ(std::string(err.what()), "数据文件" + (dir.path() / Database::kFileName).string() +
+                                               "不能打开：文件已损坏或不是数据文件");
     }
 }
 

@@ -57,10 +57,10 @@ TEST(S10, PadsByTheWidthOfTheTrimmedText) {
 }
 
 TEST(ReportCell, AFullCellGetsOneBlankSoNeighboursNeverRunTogether) {
-    EXPECT_EQ(cell("12.5", 5), "12.5 ");                 // one short: padded as s10 pads
-    EXPECT_EQ(cell("12345", 5), "12345 ");               // exactly full: one blank
+    EXPECT_EQ(cell("12.5", 5), "12.5 ");    // one short: padded as s10 pads
+    EXPECT_EQ(cell("12345", 5), "12345 ");  // exactly full: one blank
     EXPECT_EQ(cell("0.3333333333333333", 11) + cell("12.5", 11), "0.3333333333333333 12.5       ");
-    EXPECT_EQ(cell("平安银行", 8), "平安银行 ");         // counted in GBK bytes
+    EXPECT_EQ(cell("平安银行", 8), "平安银行 ");  // counted in GBK bytes
     EXPECT_EQ(cell("平安银", 8), "平安银  ");
     EXPECT_EQ(cell("", 3), "   ");
 }
