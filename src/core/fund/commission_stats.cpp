@@ -1,7 +1,6 @@
 #include "fund/commission_stats.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "fund/fund_manager.h"
 #include "fund/investment_types.h"
@@ -38,11 +37,8 @@ std::vector<std::string> CommissionStats::years(const port::Clock& clock) {
 
 std::vector<std::string> CommissionStats::months() {
     std::vector<std::string> list;
-    for (int m = 1; m <= 12; ++m) {
-        char text[8];
-        std::snprintf(text, sizeof text, "%02d-01", m);
-        list.emplace_back(text);
-    }
+    list.reserve(12);
+    for (int m = 1; m <= 12; ++m) list.push_back((m < 10 ? "0" : "") + std::to_string(m) + "-01");
     return list;
 }
 

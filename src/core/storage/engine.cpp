@@ -92,7 +92,7 @@ namespace {
 
 constexpr const char* kSettingsTable = "parameter.DBF";
 constexpr const char* kLimitRow = "histmb";
-constexpr std::int64_t kMb = 1024 * 1024;
+constexpr std::int64_t kMb = std::int64_t{1024} * 1024;
 
 std::vector<Database*> distinctDatabases(const std::map<Alias, std::shared_ptr<Database>>& dbs) {
     std::vector<Database*> out;

@@ -105,7 +105,8 @@ NumberKind kindOfField(std::string_view field) {
         {"AMT", Quantity},       {"UNIT", Quantity},      {"NUM", Quantity},   {"数量", Quantity},
         {"交易费", Money},       {"成交金额", Money},     {"折扣价值", Money}, {"均价1", Price},
         {"均价2", Price},        {"成交价", Price},       {"折扣率", Price},   {"货币比率", Price},
-        {"市值百分比", Percent}, {"折扣百分比", Percent},
+        {"市值百分比", Percent}, {"折扣百分比", Percent}, {"ASSET", Money},    {"A_PRICE", Price},
+        {"ZZL", Percent},
     };
     for (const auto& [name, kind] : kinds)
         if (sameName(field, name)) return kind;

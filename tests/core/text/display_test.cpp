@@ -45,6 +45,9 @@ TEST(DisplayNumber, FieldsAreKnownByName) {
     EXPECT_EQ(kindOfField("PRICE1"), NumberKind::Price);
     EXPECT_EQ(kindOfField("Zk_rate"), NumberKind::Price);
     EXPECT_EQ(kindOfField("INC"), NumberKind::Percent);
+    // The investor queries' computed columns.
+    EXPECT_EQ(kindOfField("zzl"), NumberKind::Percent);
+    EXPECT_EQ(kindOfField("a_price"), NumberKind::Price);
     EXPECT_EQ(kindOfField("AMT"), NumberKind::Quantity);
     EXPECT_EQ(kindOfField("E1"), NumberKind::General);
 }
