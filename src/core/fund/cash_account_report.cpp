@@ -86,7 +86,7 @@ AccountSummary CashAccounts::selezj() {
     const double d = text::roundHalfEven(h.cost3 * h.rate - input);
     s.code = "$" + zjzh;
     s.amount = wholeText(input);
-    s.value = fixedText(h.cost3, 2);
+    s.value = text::shortestText(h.cost3);
     if (zjzh == kCashAccount) {
         s.first = s.second = "差额:" + wholeText(d);
     } else {
@@ -133,7 +133,7 @@ void CashAccounts::write(const std::string& fundName, bool details, port::Report
             const std::string amount = wholeText(x);
             sink.line(s10(at(i, "dt").toString(), 10) + s10(at(i, "name").toString(), 10) +
                       (x < 0 ? s10(amount, 10) : " " + s10(amount, 9)) +
-                      s10(fixedText(at(i, "price").toDouble(), 4), 8) + at(i, "note").toString());
+                      s10(text::shortestText(at(i, "price").toDouble()), 8) + at(i, "note").toString());
         }
         sink.line(reportRule());
     }

@@ -168,12 +168,12 @@ void InvestorReports::writeVoucher(const ReportDefinition& def, port::ReportSink
     const storage::Cursor& upper = manager_.investors();
     for (int i = 0; i < upper.count(); ++i)
         if (field(upper, i, "pycode") == code) held += number(upper, i, "unit");
-    const std::string amount = fixedText(input, 2);
+    const std::string amount = text::shortestText(input);
     sink.line(s10(field(rows, at, "dt"), 11) +
               (input >= 0 ? s10(amount, 9) + s10("", 9) : s10("", 9) + s10(amount, 9)) +
-              s10(field(rows, at, "xabc"), 5) + s10(fixedText(number(rows, at, "price"), 4), 9) +
-              s10(field(rows, at, "czxh"), 9) + s10(fixedText(number(rows, at, "unit"), 3), 10) +
-              s10(fixedText(held, 3), 10) + " " + field(rows, at, "note"));
+              s10(field(rows, at, "xabc"), 5) + s10(text::shortestText(number(rows, at, "price")), 9) +
+              s10(field(rows, at, "czxh"), 9) + s10(text::shortestText(number(rows, at, "unit")), 10) +
+              s10(text::shortestText(held), 10) + " " + field(rows, at, "note"));
     const std::int64_t czxh = rows.valueAt(at, rows.fieldIndex("czxh")).toInt();
     if (input < 0 && czxh > 0) {
         sink.line("投资记录冲销如下(撤资序号相同,股数正负相等):");
@@ -199,11 +199,11 @@ void InvestorReports::writeVoucher(const ReportDefinition& def, port::ReportSink
             if (type && type->c9)
                 charge = text::roundHalfEven(text::roundScaled(last * unit * type->e12 / 100, 1));
             const double commission = in > 0 ? std::max(asset - fee - charge - dmoney, 0.0) : 0.0;
-            sink.line(s10(field(rows, i, "dt"), 11) + s10(fixedText(in, 2), 9) +
-                      s10(field(rows, i, "xabc"), 5) + s10(fixedText(unit, 3), 10) +
-                      s10(fixedText(price, 4), 8) + s10(fixedText(last, 4), 8) + s10(wholeText(asset), 10) +
-                      s10(wholeText(fee), 8) + s10(wholeText(charge), 8) + s10(wholeText(commission), 8) +
-                      s10(fixedText(dmoney, 2), 10));
+            sink.line(s10(field(rows, i, "dt"), 11) + s10(text::shortestText(in), 9) +
+                      s10(field(rows, i, "xabc"), 5) + s10(text::shortestText(unit), 10) +
+                      s10(text::shortestText(price), 8) + s10(text::shortestText(last), 8) +
+                      s10(wholeText(asset), 10) + s10(wholeText(fee), 8) + s10(wholeText(charge), 8) +
+                      s10(wholeText(commission), 8) + s10(text::shortestText(dmoney), 10));
         }
     }
     writeTypeRules(field(rows, at, "xabc"), sink);
@@ -377,7 +377,7 @@ void InvestorReports::writeTotal(const ReportDefinition& def, port::ReportSink& 
         [&](int i) {
             const auto found = final.find(field(upper, i, "pycode"));
             return investorCells(upper, i) + s10(wholeText(number(upper, i, "input")), 10) +
-                   s10(fixedText(number(upper, i, "unit"), 3), 10) +
+                   s10(text::shortestText(number(upper, i, "unit")), 10) +
                    valueCells(upper, i, found == final.end() ? std::nullopt : std::optional(found->second));
         },
         clock_.now(), sink);
