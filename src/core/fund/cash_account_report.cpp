@@ -87,6 +87,7 @@ AccountSummary CashAccounts::selezj() {
     s.code = "$" + zjzh;
     s.amount = wholeText(input);
     s.value = text::shortestText(h.cost3);
+    s.held = h.cost3;
     if (zjzh == kCashAccount) {
         s.first = s.second = "差额:" + wholeText(d);
     } else {

@@ -19,6 +19,7 @@ struct AccountSummary {
     std::string code;           // "账户代码": "$" + zjzh, the code of the account's transfers elsewhere
     std::string amount;         // "金额": the rounded input sum
     std::string value;          // the third box: the account's discounted holdings in its own currency
+    double held = 0;            // the same as a number, for a window to show for reading
     std::string first, second;  // the two result labels
 };
 

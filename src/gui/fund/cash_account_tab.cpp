@@ -12,6 +12,7 @@
 
 #include "fund/report_destination.h"
 #include "storage/error.h"
+#include "text/display.h"
 #include "ui/cursor_model.h"
 #include "ui/help_viewer.h"
 
@@ -134,7 +135,7 @@ void CashAccountTab::showSelected() {
     const fund::AccountSummary s = accounts_.selezj();
     code_->setText(QString::fromStdString(s.code));
     amount_->setText(QString::fromStdString(s.amount));
-    value_->setText(QString::fromStdString(s.value));
+    value_->setText(QString::fromStdString(text::displayNumber(s.held, text::NumberKind::Money)));
     first_->setText(QString::fromStdString(s.first));
     second_->setText(QString::fromStdString(s.second));
 }
