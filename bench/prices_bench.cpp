@@ -40,7 +40,7 @@ private:
         storage::Cursor general(session_->curr(), "allstocks.DBF");
         for (int i = 0; i < kCodes; ++i) {
             const bool sz = i < kCodes / 2;
-            char code[8];
+            char code[16];
             std::snprintf(code, sizeof code, "%06d", sz ? 2000 + i : 601000 + i);
             general.append();
             general.setValue("CODE", std::string(code));

@@ -224,8 +224,7 @@ TEST_F(InvestorReportsTest, StageReportMarksTheCommissionPairAndNumbersSettledRo
 TEST_F(InvestorReportsTest, TotalReportOf120InvestorsPrintsPagesOf50And50And20) {
     base("2026-01-01");
     for (int i = 0; i < 119; ++i) {  // and the manager's row: 120
-        char code[8];
-        std::snprintf(code, sizeof code, "i%03d", i);
+        const std::string code = std::string(i < 10 ? "i00" : i < 100 ? "i0" : "i") + std::to_string(i);
         buy("2026-02-01", code, 100.0 * (i + 1), "y", "某");
     }
     market("2026-12-07", 1.25);

@@ -42,7 +42,7 @@ protected:
             target);
     }
     void closedRow(int i, double amt) {
-        char wth[16];
+        char wth[32];
         std::snprintf(wth, sizeof wth, "P20260%03d00", i);
         row("WTH;QSDM;QS;ZJZH;CODE;NAME;LX;AMT;PRICE1;PRICE2;COST2",
             {wth, "b1", "甲", "z1", std::to_string(600000 + i), "股", "ha", amt, 10.0, 11.0, amt * 11});
