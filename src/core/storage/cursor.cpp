@@ -51,17 +51,26 @@ Cursor::~Cursor() {
 }
 
 void Cursor::rebind(std::shared_ptr<Table> table) {
+    // The old table's rows may go with it: take the current row's rowid now, and let the view hold
+    // none of them.
+    const std::int64_t keep = pos_ >= 0 && pos_ < count() ? view_[static_cast<std::size_t>(pos_)]->rowid : -1;
+    view_.clear();
+    pos_ = -1;
     table_->removeListener(this);
     table_ = std::move(table);
     table_->addListener(this);
     state_ = State::Browse;
     editing_ = nullptr;
     filter_.reset();
-    setOrdering("");
+    applyOrdering("", keep);
 }
 
 void Cursor::setOrdering(std::string_view name) {
     autoPost();
+    applyOrdering(name, -1);
+}
+
+void Cursor::applyOrdering(std::string_view name, std::int64_t keep) {
     const TableDef& d = def();
     keyFields_.clear();
     orderingCondition_.reset();
@@ -77,7 +86,7 @@ void Cursor::setOrdering(std::string_view name) {
     }
     if (std::find(keyFields_.begin(), keyFields_.end(), -1) != keyFields_.end())
         throw Error("表 " + d.name + " 的索引字段不存在");
-    rebuild();
+    rebuild(keep);
 }
 
 void Cursor::setFilter(std::string_view text) {
@@ -106,10 +115,10 @@ bool Cursor::less(const Row* a, const Row* b) const {
     return a->rowid < b->rowid;
 }
 
-void Cursor::rebuild() {
+void Cursor::rebuild(std::int64_t keep) {
     locateIndex_.clear();
     ++viewVersion_;
-    std::int64_t keep = pos_ >= 0 && pos_ < count() ? view_[static_cast<std::size_t>(pos_)]->rowid : -1;
+    if (pos_ >= 0 && pos_ < count()) keep = view_[static_cast<std::size_t>(pos_)]->rowid;
     view_.clear();
     for (Row* r : table_->rowsInNaturalOrder())
         if (inView(r->values)) view_.push_back(r);

@@ -121,7 +121,10 @@ private:
     void rowRemoving(Row* row) override;
     void tableReloaded() override;
 
-    void rebuild();
+    void applyOrdering(std::string_view name, std::int64_t keep);
+    // The view again from the table, staying on the current row (or on `keep`, a rowid) if it is still in
+    // view.
+    void rebuild(std::int64_t keep = -1);
     bool inView(const Record& r) const;
     bool less(const Row* a, const Row* b) const;
     int insertionPoint(const Row* r) const;
