@@ -1,6 +1,10 @@
 // The four tables of a "dbf" quote source: any one of them damaged or strange, the others whole.
 #include "prices/exchange_files.h"
 
+#include <iterator>
+#include <map>
+#include <string>
+
 #include "scratch.h"
 #include "support/dbf_writer.h"
 #include "text/gbk.h"
@@ -10,8 +14,10 @@ namespace {
 using varneth::prices::ExchangeFiles;
 namespace fuzz = varneth::fuzz;
 
-const std::filesystem::path& wholeTables() {
-    static const std::filesystem::path dir = [] {
+// The whole tables' bytes, written anew for every input (a file copy would be cut short by the
+// fuzzer's timer signal).
+const std::map<std::string, std::string>& wholeTables() {
+    static const std::map<std::string, std::string> tables = [] {
         using varneth::testsupport::writeDbf;
         const auto d = fuzz::scratch() / "whole";
         std::filesystem::create_directories(d);
@@ -20,9 +26,14 @@ const std::filesystem::path& wholeTables() {
         writeDbf(d / "z_zqxx.dbf", {{"FZQDM", 'C'}, {"FZQJC", 'C'}}, {{"000001", "平安银行"}});
         writeDbf(d / "show128.dbf", {{"S1", 'C'}, {"S2", 'C'}, {"S8", 'N'}},
                  {{"600036", "招商银行", "38.2"}});
-        return d;
+        std::map<std::string, std::string> bytes;
+        for (const char* name : ExchangeFiles::kFiles) {
+            std::ifstream in(d / name, std::ios::binary);
+            bytes[name].assign(std::istreambuf_iterator<char>(in), {});
+        }
+        return bytes;
     }();
-    return dir;
+    return tables;
 }
 
 }  // namespace
@@ -32,10 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* damaged = ExchangeFiles::kFiles[fuzz::choose(input, std::size(ExchangeFiles::kFiles))];
     const auto dir = fuzz::scratch() / "source";
     std::filesystem::create_directories(dir);
-    for (const char* name : ExchangeFiles::kFiles)
-        std::filesystem::copy_file(wholeTables() / name, dir / name,
-                                   std::filesystem::copy_options::overwrite_existing);
-    fuzz::writeFile(dir / damaged, input);
+    for (const auto& [name, bytes] : wholeTables())
+        fuzz::writeFile(dir / name, name == damaged ? input : std::string_view(bytes));
 
     const auto opened = ExchangeFiles::createtabs(dir);
     FUZZ_CHECK(opened.missing.empty());

@@ -18,11 +18,11 @@ using storage::RowChange;
 using storage::Statement;
 using storage::Value;
 
-std::vector<std::string> splitColumns(const std::string& text) {
+std::vector<std::string> split(const std::string& text, char sep) {
     std::vector<std::string> out;
     std::size_t start = 0;
     while (true) {
-        const auto tab = text.find('\t', start);
+        const auto tab = text.find(sep, start);
         out.push_back(text.substr(start, tab - start));
         if (tab == std::string::npos) return out;
         start = tab + 1;
@@ -48,21 +48,43 @@ struct TablePart {
     std::vector<RowChange> rows;
 };
 
+// A journal last written before its entries became one row each: reading does not bring it up to
+// date (the next writing action does).
+bool oldJournal(Database& db) {
+    Statement st(db, "SELECT count(*) FROM pragma_table_info('varneth_journal') WHERE name = 'data'");
+    return st.step() && st.column(0).toInt() == 0;
+}
+
 std::vector<TablePart> partsOf(Database& db, std::int64_t serial) {
-    Statement& st =
-        db.cached("SELECT tbl, columns, data FROM varneth_changes WHERE serial = ? ORDER BY rowid");
-    st.reset();
-    st.bind(1, Value(serial));
-    std::vector<std::pair<std::string, std::string>> raw;
-    std::vector<std::vector<std::string>> columns;
-    while (st.step()) {
-        raw.emplace_back(st.column(0).toString(), st.column(2).toString());
-        columns.push_back(splitColumns(st.column(1).toString()));
+    std::vector<storage::StoredPart> stored;
+    bool inRow = false;
+    if (!oldJournal(db)) {
+        Statement& entry = db.cached("SELECT data FROM varneth_journal WHERE serial = ?");
+        entry.reset();
+        entry.bind(1, Value(serial));
+        if (entry.step() && !entry.column(0).isNull()) {
+            stored = storage::decodeEntry(entry.column(0).toString());
+            inRow = true;
+        }
+        entry.reset();
     }
-    st.reset();
+    if (!inRow) {
+        // An entry written before the changes moved into the journal row.
+        Statement& st =
+            db.cached("SELECT tbl, columns, rows, data FROM varneth_changes WHERE serial = ? ORDER BY rowid");
+        st.reset();
+        st.bind(1, Value(serial));
+        while (st.step())
+            stored.push_back({st.column(0).toString(), st.column(1).toString(), st.column(2).toInt(),
+                              st.column(3).toString()});
+        st.reset();
+    }
     std::vector<TablePart> parts;
-    for (std::size_t i = 0; i < raw.size(); ++i)
-        parts.push_back({raw[i].first, columns[i], storage::decodeChanges(raw[i].second, columns[i].size())});
+    for (auto& p : stored) {
+        auto columns = split(p.columns, '\t');
+        auto rows = storage::decodeChanges(p.data, columns.size());
+        parts.push_back({std::move(p.table), std::move(columns), std::move(rows)});
+    }
     return parts;
 }
 
@@ -180,8 +202,14 @@ std::vector<Entry> History::entries(std::size_t limit) {
     std::map<std::int64_t, Entry> bySerial;
     for (Database* db : journaled()) {
         Statement& st = db->cached(
-            "SELECT serial, time, account, action, barrier, parts FROM varneth_journal ORDER BY serial DESC "
-            "LIMIT ?");
+            oldJournal(*db)
+                ? "SELECT serial, time, account, action, barrier, parts, coalesce((SELECT group_concat(tbl "
+                  "|| "
+                  "char(9) || rows, char(10)) FROM varneth_changes c WHERE c.serial = j.serial), '') FROM "
+                  "varneth_journal j ORDER BY serial DESC LIMIT ?"
+                : "SELECT serial, time, account, action, barrier, parts, tables FROM varneth_journal ORDER "
+                  "BY "
+                  "serial DESC LIMIT ?");
         st.reset();
         st.bind(1, Value(limit == 0 ? std::int64_t{-1} : static_cast<std::int64_t>(limit)));
         while (st.step()) {
@@ -193,18 +221,13 @@ std::vector<Entry> History::entries(std::size_t limit) {
             e.barrier = e.barrier || st.column(4).toBool();
             e.parts = static_cast<int>(st.column(5).toInt());
             ++e.partsFound;
+            for (const auto& line : split(st.column(6).toString(), '\n')) {
+                const auto tab = line.find('\t');
+                if (tab != std::string::npos)
+                    e.rows.emplace_back(line.substr(0, tab), std::stoll(line.substr(tab + 1)));
+            }
         }
         st.reset();
-        Statement& rows =
-            db->cached("SELECT serial, tbl, rows FROM varneth_changes WHERE serial >= ? ORDER BY rowid");
-        rows.reset();
-        rows.bind(1, Value(bySerial.empty() ? std::int64_t{0} : bySerial.begin()->first));
-        while (rows.step()) {
-            auto it = bySerial.find(rows.column(0).toInt());
-            if (it != bySerial.end())
-                it->second.rows.emplace_back(rows.column(1).toString(), rows.column(2).toInt());
-        }
-        rows.reset();
     }
     std::vector<Entry> out;
     for (auto it = bySerial.rbegin(); it != bySerial.rend() && (limit == 0 || out.size() < limit); ++it)

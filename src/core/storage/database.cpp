@@ -344,6 +344,7 @@ std::shared_ptr<Table> Database::table(std::string_view name) {
 void Database::execute(std::string_view sql) {
     beforeWrite();
     if (sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) fail("SQL 错误");
+    if (journal_) journal_->forget();  // the SQL may have touched the journal itself
     reloadAll();
 }
 
@@ -382,6 +383,7 @@ void Database::refreshIfChangedElsewhere() {
     const std::int64_t version = dataVersion();
     if (version == dataVersion_) return;
     dataVersion_ = version;
+    ++changesElsewhere_;
     reloadAll();
 }
 
@@ -407,6 +409,7 @@ void Database::rollback() {
     if (!inTransaction_) return;
     inTransaction_ = false;
     if (capture_) capture_->stop();
+    if (journal_) journal_->forget();
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     reloadAll();
     releaseAfterFailure();

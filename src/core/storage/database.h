@@ -95,6 +95,8 @@ public:
     // The rows changed by the running action; null for a database the program cannot write.
     ChangeCapture* capture() { return capture_.get(); }
     JournalWriter* journal() { return journal_.get(); }  // null with capture()
+    // Counts the actions that found another program's commits: what was read before may be old.
+    std::uint64_t changesElsewhere() const { return changesElsewhere_; }
     // Re-reads every loaded table (after an undo wrote behind the tables' back).
     void reloadAll();
 
@@ -113,6 +115,7 @@ private:
     bool beginning_ = false;
     bool waitNotified_ = false;
     std::int64_t dataVersion_ = 0;
+    std::uint64_t changesElsewhere_ = 0;
     std::int64_t busySince_ = 0;  // ms clock of the first busy wait of the current attempt
     std::vector<TableDef> localDefs_;
     std::map<std::string, std::weak_ptr<Table>> tables_;  // by lower-case name

@@ -93,6 +93,8 @@ namespace {
 constexpr const char* kSettingsTable = "parameter.DBF";
 constexpr const char* kLimitRow = "histmb";
 constexpr std::int64_t kMb = std::int64_t{1024} * 1024;
+// Serials an account takes at a time (see writeJournal): a switch of account skips at most these.
+constexpr std::int64_t kSerialBlock = 100;
 
 std::vector<Database*> distinctDatabases(const std::map<Alias, std::shared_ptr<Database>>& dbs) {
     std::vector<Database*> out;
@@ -140,26 +142,38 @@ void Engine::writeJournal() {
     std::map<Alias, std::shared_ptr<Database>> bound;
     for (auto& [alias, b] : bindings_)
         if (!b.db->readOnly() && b.db->capture()) bound[alias] = b.db;
+    const auto databases = distinctDatabases(bound);
     std::vector<std::pair<Database*, std::vector<TableChanges>>> parts;
-    for (Database* db : distinctDatabases(bound)) {
+    for (Database* db : databases) {
         auto changes = db->capture()->take();
         if (barrier || !changes.empty()) parts.emplace_back(db, std::move(changes));
     }
     if (parts.empty()) return;
     std::int64_t serial = 0;
-    for (Database* db : distinctDatabases(bound)) {
+    for (Database* db : databases) {
         db->journal()->begin();
         serial = std::max(serial, db->journal()->lastSerial());
     }
     ++serial;
+    // Serials are unique and in time order over every account of a program directory, which counts
+    // them. Writing that count at each action would make every account action write the program
+    // directory too; instead an account reserves a block and uses it while nobody else has reserved
+    // since (the count still ends where its block does). Only a change of account or program skips
+    // the rest of a block.
+    Database* counter = bound.count(Alias::Curr) ? bound[Alias::Curr].get() : databases.front();
+    Database* account =
+        bound.count(Alias::Kvt) && bound[Alias::Kvt].get() != counter ? bound[Alias::Kvt].get() : nullptr;
+    const std::int64_t count = counter->journal()->reserved();
+    if (!account || account->journal()->reserved() != count || serial > count) {
+        serial = std::max(serial, count + 1);
+        const bool accountWritten = account && std::any_of(parts.begin(), parts.end(),
+                                                           [&](const auto& p) { return p.first == account; });
+        const std::int64_t end = accountWritten ? serial + kSerialBlock - 1 : serial;
+        counter->journal()->reserve(end);
+        if (accountWritten) account->journal()->reserve(end);
+    }
     for (const auto& [db, changes] : parts)
         db->journal()->writeEntry(serial, label_, barrier, static_cast<int>(parts.size()), changes);
-    if (bound.count(Alias::Curr)) {
-        Database* curr = bound[Alias::Curr].get();
-        const bool written =
-            std::any_of(parts.begin(), parts.end(), [&](const auto& p) { return p.first == curr; });
-        if (!written) curr->journal()->markIssued(serial);
-    }
     // The limit is read only once a journal could be over it: it is never below 1 MB.
     std::optional<std::int64_t> limit;
     for (const auto& [db, changes] : parts) {

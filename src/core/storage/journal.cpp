@@ -84,11 +84,12 @@ public:
                 return Value(d);
             }
             case '\3':
-                return Value(std::string(take(varint())));
+                return Value(text());
             default:
                 throw Error(kDamaged);
         }
     }
+    std::string text() { return std::string(take(varint())); }
     Record record(std::size_t n) {
         Record r;
         r.reserve(n);
@@ -245,6 +246,34 @@ std::vector<RowChange> decodeChanges(std::string_view blob, std::size_t columns)
     return rows;
 }
 
+std::string encodeEntry(const std::vector<StoredPart>& parts) {
+    std::string out;
+    for (const auto& p : parts) {
+        for (const std::string* text : {&p.table, &p.columns}) {
+            putVarint(out, text->size());
+            out += *text;
+        }
+        putVarint(out, static_cast<std::uint64_t>(p.rows));
+        putVarint(out, p.data.size());
+        out += p.data;
+    }
+    return out;
+}
+
+std::vector<StoredPart> decodeEntry(std::string_view blob) {
+    std::vector<StoredPart> parts;
+    Reader in(blob);
+    while (!in.done()) {
+        StoredPart p;
+        p.table = in.text();
+        p.columns = in.text();
+        p.rows = static_cast<std::int64_t>(in.varint());
+        p.data = in.text();
+        parts.push_back(std::move(p));
+    }
+    return parts;
+}
+
 ChangeCapture::ChangeCapture(sqlite3* db) : db_(db) {
     sqlite3_preupdate_hook(db_, &ChangeCapture::hook, this);
 }
@@ -255,11 +284,13 @@ ChangeCapture::~ChangeCapture() {
 
 void ChangeCapture::start() {
     tables_.clear();
+    last_ = {};
     on_ = true;
 }
 
 void ChangeCapture::stop() {
     tables_.clear();
+    last_ = {};
     on_ = false;
 }
 
@@ -275,6 +306,7 @@ std::vector<TableChanges> ChangeCapture::take() {
         if (!t.rows.empty()) out.push_back(std::move(t));
     }
     tables_.clear();
+    last_ = {};
     std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.table < b.table; });
     return out;
 }
@@ -286,7 +318,9 @@ void ChangeCapture::hook(void* self, sqlite3* db, int op, const char* schema, co
     capture->record(db, op, table, oldKey, newKey);
 }
 
-void ChangeCapture::record(sqlite3* db, int op, const char* table, std::int64_t oldKey, std::int64_t newKey) {
+ChangeCapture::Pending* ChangeCapture::pendingOf(const char* table) {
+    // Rows come table after table: the last table's entry is kept at hand.
+    if (last_.table == table) return last_.pending;
     auto skip = skipped_.find(table);
     if (skip == skipped_.end()) {
         const std::string_view name(table);
@@ -294,8 +328,14 @@ void ChangeCapture::record(sqlite3* db, int op, const char* table, std::int64_t 
         const bool never = isJournalTable(name) || sameName(name, "z.db") || name.substr(0, 7) == "sqlite_";
         skip = skipped_.emplace(table, never).first;
     }
-    if (skip->second) return;
-    Pending& p = tables_[table];
+    last_ = {table, skip->second ? nullptr : &tables_[table]};
+    return last_.pending;
+}
+
+void ChangeCapture::record(sqlite3* db, int op, const char* table, std::int64_t oldKey, std::int64_t newKey) {
+    Pending* pending = pendingOf(table);
+    if (!pending) return;
+    Pending& p = *pending;
     if (op == SQLITE_INSERT) {
         recordArrival(p, newKey, image(db, true));
     } else if (op == SQLITE_DELETE) {
@@ -372,40 +412,67 @@ void JournalWriter::begin() {
         columns_.clear();
         ensureTables();
         schema_ = number(db_, "PRAGMA schema_version");
+        known_ = false;
     }
-    // The journal's newest serial too, in case this database was last written beside another
-    // program directory.
+    if (known_ && seen_ == db_.changesElsewhere()) return;
     Statement& st = db_.cached(
-        "SELECT max(last, (SELECT coalesce(max(serial), 0) FROM varneth_journal)), bytes FROM "
-        "varneth_serial");
+        "SELECT (SELECT last FROM varneth_serial), "
+        "coalesce((SELECT serial FROM varneth_journal ORDER BY serial DESC LIMIT 1), 0), "
+        "coalesce((SELECT upto FROM varneth_journal ORDER BY serial DESC LIMIT 1), 0), "
+        "coalesce((SELECT upto - bytes FROM varneth_journal ORDER BY serial LIMIT 1), 0)");
     st.reset();
-    if (!st.step()) throw Error(kDamaged);
-    last_ = st.column(0).toInt();
-    held_ = st.column(1).toInt();
+    if (!st.step() || st.column(0).isNull()) throw Error(kDamaged);
+    reserved_ = st.column(0).toInt();
+    last_ = st.column(1).toInt();
+    newestTotal_ = st.column(2).toInt();
+    oldestBase_ = st.column(3).toInt();
     st.reset();
+    seen_ = db_.changesElsewhere();
+    known_ = true;
+}
+
+void JournalWriter::forget() {
+    known_ = false;
+}
+
+bool JournalWriter::hasColumn(const char* table, const char* column) {
+    Statement& st = db_.cached("SELECT count(*) FROM pragma_table_info(?) WHERE name = ?");
+    st.reset();
+    st.bind(1, Value(table));
+    st.bind(2, Value(column));
+    const bool found = st.step() && st.column(0).toInt() > 0;
+    st.reset();
+    return found;
 }
 
 void JournalWriter::ensureTables() {
-    if (number(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'varneth_serial'") ==
-        0) {
+    for (const char* sql :
+         {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
+          "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, "
+          "bytes INTEGER NOT NULL, upto INTEGER NOT NULL DEFAULT 0, tables TEXT NOT NULL DEFAULT '', data "
+          "BLOB)",
+          // Where journals written before an entry became one row keep their changes.
+          "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
+          "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
+          "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
+          "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL)"})
+        run(db_.cached(sql));
+    if (!hasColumn(kJournalTable, "upto")) {
+        // Older journals: the running total is counted once, in serial order.
         for (const char* sql :
-             {"CREATE TABLE IF NOT EXISTS varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, "
-              "account TEXT NOT NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT "
-              "NULL, "
-              "bytes INTEGER NOT NULL)",
-              "CREATE TABLE IF NOT EXISTS varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, "
-              "columns TEXT NOT NULL, rows INTEGER NOT NULL, data BLOB NOT NULL)",
-              "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
-              // The last serial handed out and the bytes the journal holds, so that neither is counted
-              // over the whole journal at every action.
-              "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL, bytes INTEGER NOT NULL)"})
+             {"ALTER TABLE varneth_journal ADD COLUMN upto INTEGER NOT NULL DEFAULT 0",
+              "ALTER TABLE varneth_journal ADD COLUMN tables TEXT NOT NULL DEFAULT ''",
+              "ALTER TABLE varneth_journal ADD COLUMN data BLOB",
+              "UPDATE varneth_journal SET upto = r.total FROM (SELECT serial, sum(bytes) OVER (ORDER BY "
+              "serial) AS total FROM varneth_journal) AS r WHERE r.serial = varneth_journal.serial",
+              "UPDATE varneth_journal SET tables = coalesce((SELECT group_concat(tbl || char(9) || rows, "
+              "char(10)) FROM varneth_changes c WHERE c.serial = varneth_journal.serial), '')"})
             run(db_.cached(sql));
     }
-    if (number(db_, "SELECT count(*) FROM varneth_serial") > 0) return;
-    // Counted over the whole journal once, when the running totals are first kept.
-    run(
-        db_.cached("INSERT INTO varneth_serial (last, bytes) SELECT coalesce(max(serial), 0), "
-                   "coalesce(sum(bytes), 0) FROM varneth_journal"));
+    if (hasColumn(kSerialTable, "bytes")) run(db_.cached("ALTER TABLE varneth_serial DROP COLUMN bytes"));
+    if (number(db_, "SELECT count(*) FROM varneth_serial") == 0)
+        run(db_.cached(
+            "INSERT INTO varneth_serial (last) SELECT coalesce(max(serial), 0) FROM varneth_journal"));
 }
 
 const std::string& JournalWriter::columnNames(const std::string& table) {
@@ -420,41 +487,29 @@ const std::string& JournalWriter::columnNames(const std::string& table) {
     return columns_.emplace(table, std::move(names)).first->second;
 }
 
-void JournalWriter::account(std::int64_t serial, std::int64_t bytes) {
-    Statement& st = db_.cached("UPDATE varneth_serial SET last = max(last, ?), bytes = bytes + ?");
+void JournalWriter::reserve(std::int64_t upTo) {
+    Statement& st = db_.cached("UPDATE varneth_serial SET last = ?");
     st.reset();
-    st.bind(1, Value(serial));
-    st.bind(2, Value(bytes));
+    st.bind(1, Value(upTo));
     run(st);
-    last_ = std::max(last_, serial);
-    held_ += bytes;
-}
-
-void JournalWriter::markIssued(std::int64_t serial) {
-    account(serial, 0);
+    reserved_ = upTo;
 }
 
 void JournalWriter::writeEntry(std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
                                const std::vector<TableChanges>& changes) {
-    std::int64_t bytes =
-        static_cast<std::int64_t>(label.time.size() + label.account.size() + label.action.size());
-    Statement& change =
-        db_.cached("INSERT INTO varneth_changes (serial, tbl, columns, rows, data) VALUES (?, ?, ?, ?, ?)");
+    std::vector<StoredPart> stored;
+    std::string tables;
     for (const auto& t : changes) {
-        const std::string blob = encodeChanges(t.rows);
-        bytes += static_cast<std::int64_t>(blob.size());
-        change.reset();
-        change.bind(1, Value(serial));
-        change.bind(2, Value(t.table));
-        change.bind(3, Value(columnNames(t.table)));
-        change.bind(4, Value(static_cast<std::int64_t>(t.rows.size())));
-        if (sqlite3_bind_blob64(change.handle(), 5, blob.data(), blob.size(), SQLITE_TRANSIENT) != SQLITE_OK)
-            db_.fail("操作历史");
-        run(change);
+        const auto rows = static_cast<std::int64_t>(t.rows.size());
+        stored.push_back({t.table, columnNames(t.table), rows, encodeChanges(t.rows)});
+        tables += (tables.empty() ? "" : "\n") + t.table + "\t" + std::to_string(rows);
     }
+    const std::string data = encodeEntry(stored);
+    const auto bytes = static_cast<std::int64_t>(label.time.size() + label.account.size() +
+                                                 label.action.size() + data.size());
     Statement& entry = db_.cached(
-        "INSERT INTO varneth_journal (serial, time, account, action, barrier, parts, bytes) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?)");
+        "INSERT INTO varneth_journal (serial, time, account, action, barrier, parts, bytes, upto, tables, "
+        "data) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     entry.reset();
     entry.bind(1, Value(serial));
     entry.bind(2, Value(label.time));
@@ -463,21 +518,26 @@ void JournalWriter::writeEntry(std::int64_t serial, const JournalLabel& label, b
     entry.bind(5, Value(barrier));
     entry.bind(6, Value(parts));
     entry.bind(7, Value(bytes));
+    entry.bind(8, Value(newestTotal_ + bytes));
+    entry.bind(9, Value(tables));
+    if (sqlite3_bind_blob64(entry.handle(), 10, data.data(), data.size(), SQLITE_TRANSIENT) != SQLITE_OK)
+        db_.fail("操作历史");
     run(entry);
-    account(serial, bytes);
+    newestTotal_ += bytes;
+    last_ = serial;
 }
 
 void JournalWriter::prune(std::int64_t bytes) {
-    if (held_ <= bytes) return;
+    if (heldBytes() <= bytes) return;
     // Read from the oldest only as far as needs dropping.
     Statement& oldest =
-        db_.cached("SELECT serial, bytes FROM varneth_journal WHERE serial < ? ORDER BY serial");
+        db_.cached("SELECT serial, upto FROM varneth_journal WHERE serial < ? ORDER BY serial");
     oldest.reset();
-    oldest.bind(1, Value(number(db_, "SELECT max(serial) FROM varneth_journal")));
-    std::int64_t upTo = 0, dropped = 0;
-    while (held_ - dropped > bytes && oldest.step()) {
+    oldest.bind(1, Value(last_));
+    std::int64_t upTo = 0, base = oldestBase_;
+    while (newestTotal_ - base > bytes && oldest.step()) {
         upTo = oldest.column(0).toInt();
-        dropped += oldest.column(1).toInt();
+        base = oldest.column(1).toInt();
     }
     oldest.reset();
     if (upTo == 0) return;
@@ -488,7 +548,7 @@ void JournalWriter::prune(std::int64_t bytes) {
         drop.bind(1, Value(upTo));
         run(drop);
     }
-    account(0, -dropped);
+    oldestBase_ = base;
 }
 
 }  // namespace varneth::storage

@@ -66,6 +66,7 @@ private:
     };
     static void hook(void* self, sqlite3* db, int op, const char* schema, const char* table, long long oldKey,
                      long long newKey);
+    Pending* pendingOf(const char* table);  // null for a table never journaled
     void record(sqlite3* db, int op, const char* table, std::int64_t oldKey, std::int64_t newKey);
     void recordRemoval(Pending& p, std::int64_t rowid, Record before);
     void recordArrival(Pending& p, std::int64_t rowid, Record after);
@@ -74,38 +75,61 @@ private:
     bool on_ = false;
     std::unordered_map<std::string, Pending> tables_;
     std::unordered_map<std::string, bool> skipped_;  // by table name: never journaled
+    struct Last {
+        std::string table;
+        Pending* pending = nullptr;
+    } last_;
 };
+
+// One table's changes as an entry stores them: the table's column names when the action ran
+// (tab-separated), how many rows changed and their blob.
+struct StoredPart {
+    std::string table;
+    std::string columns;
+    std::int64_t rows = 0;
+    std::string data;
+};
+std::string encodeEntry(const std::vector<StoredPart>& parts);
+std::vector<StoredPart> decodeEntry(std::string_view blob);
 
 // The journal rows of one database, written inside the running action. What a small action must
 // not pay for again (the journal's tables being there, each table's column names) is kept while
-// the database's schema stays as it was, whoever changes it.
+// the database's schema stays as it was, whoever changes it. An entry is one row: a small action
+// dirties one page of the journal and nothing else.
 class JournalWriter {
 public:
     explicit JournalWriter(Database& db) : db_(db) {}
 
-    // First in every action that journals: makes the tables and reads the running totals.
+    // First in every action that journals: makes or brings up to date the tables and reads the
+    // newest serial, the reservation and the size, unless nothing but this writer changed them since.
     void begin();
-    // The newest serial handed out or written here (0 when none). The program directory hands out
-    // the serials, so that no two accounts' actions share one.
-    std::int64_t lastSerial() const { return last_; }
-    // The bytes the journal holds, counted at each entry written or dropped (never by a scan).
-    std::int64_t heldBytes() const { return held_; }
+    void forget();  // the running transaction is rolled back: what was read or written here is gone
+    std::int64_t lastSerial() const { return last_; }  // the newest entry's serial (0 when none)
+    // The serials reserved up to: in the program directory, the highest ever handed out; in an
+    // account, the end of the block it took last (see Engine::writeJournal).
+    std::int64_t reserved() const { return reserved_; }
+    void reserve(std::int64_t upTo);
+    // The bytes the journal holds, from the running total each entry carries (never by a scan).
+    std::int64_t heldBytes() const { return newestTotal_ - oldestBase_; }
     void writeEntry(std::int64_t serial, const JournalLabel& label, bool barrier, int parts,
                     const std::vector<TableChanges>& changes);
-    void markIssued(std::int64_t serial);  // a serial used by the other database only
     // Drops the oldest entries until the journal holds at most `bytes` (always keeping the newest).
     void prune(std::int64_t bytes);
 
 private:
     void ensureTables();
+    bool hasColumn(const char* table, const char* column);
     const std::string& columnNames(const std::string& table);
-    void account(std::int64_t serial, std::int64_t bytes);
 
     Database& db_;
     std::int64_t schema_ = -1;  // the schema version the cached facts belong to
+    std::uint64_t seen_ = 0;    // Database::changesElsewhere() when the totals were read
+    bool known_ = false;        // the totals below hold
     std::unordered_map<std::string, std::string> columns_;
     std::int64_t last_ = 0;
-    std::int64_t held_ = 0;
+    std::int64_t reserved_ = 0;
+    std::int64_t newestTotal_ = 0;  // bytes of every entry ever written, up to the newest
+    std::int64_t oldestBase_ = 0;   // the same, up to before the oldest kept
 };
 
 }  // namespace varneth::storage

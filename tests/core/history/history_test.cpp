@@ -270,6 +270,96 @@ TEST_F(HistoryTest, AnotherProgramsNewColumnAndEntriesAreSeenByTheNextAction) {
     EXPECT_EQ(dump(), before);
 }
 
+// Accounts share the program directory's count of serials; an account's actions do not write it
+// each time, yet no two actions anywhere share a serial or run out of time order.
+TEST_F(HistoryTest, SerialsStayInTimeOrderAcrossAccountsAndPrograms) {
+    testsupport::TempDir programDir, otherAccount;
+    engine.bind(Alias::Curr, programDir.path(), true);
+    engine.database(Alias::Curr).createTable(*findTable("parameter.DBF"));
+    Engine other;
+    other.bind(Alias::Kvt, otherAccount.path(), true);
+    other.bind(Alias::Curr, programDir.path());
+    other.setLabeller([] { return JournalLabel{"2026-12-08 09:05:00", "别的帐户", "别的"}; });
+    other.database(Alias::Kvt).registerDefinition(cashDef());
+    other.database(Alias::Kvt).createTable(cashDef());
+    const auto theirs = [&other] {
+        Action action(other);
+        Cursor c(other.database(Alias::Kvt), "cash.DBF");
+        add(c, "Y", 1.0);
+    };
+    const auto counted = [this] {
+        Statement st(engine.database(Alias::Curr), "SELECT last FROM varneth_serial");
+        return st.step() ? st.column(0).toInt() : -1;
+    };
+
+    act("一", [](Cursor& c, Cursor&) { set(c, "A", 1.0); });
+    const std::int64_t first = newest();
+    {
+        name = "history limit 5";  // the program directory's alone
+        Action action(engine);
+        engine.setJournalLimitMb(5);
+    }
+    EXPECT_EQ(newest(), first + 1);
+    const std::int64_t count = counted();
+    act("二", [](Cursor& c, Cursor&) { set(c, "A", 2.0); });
+    EXPECT_EQ(newest(), first + 2);
+    EXPECT_EQ(counted(), count) << "an account's action inside its block leaves the program directory alone";
+
+    theirs();
+    const std::int64_t mine = [&] {
+        act("三", [](Cursor& c, Cursor&) { set(c, "A", 3.0); });
+        return newest();
+    }();
+    theirs();
+    std::vector<std::int64_t> theirSerials;
+    {
+        Action look(other, Action::Mode::Read);
+        for (const auto& e : history::History(other).entries()) theirSerials.push_back(e.serial);
+    }
+    ASSERT_EQ(theirSerials.size(), 3u);  // two of theirs and the program directory's own
+    EXPECT_GT(theirSerials[0], mine);
+    EXPECT_GT(mine, theirSerials[1]);
+    EXPECT_GT(theirSerials[1], first + 2);
+    EXPECT_EQ(theirSerials[2], first + 1);
+}
+
+// A journal kept before each entry became one row: listed as it is, brought up to date by the next
+// action, and its entries still undone exactly.
+TEST_F(HistoryTest, AnOlderJournalIsListedUndoneAndBroughtUpToDate) {
+    const std::string before = dump();
+    const std::vector<RowChange> change{
+        {RowChange::Kind::Update, 1, {Value("A"), Value(100.0), Value()}, {Value("A"), Value(5.0), Value()}}};
+    for (const char* sql :
+         {"DROP TABLE varneth_journal", "DROP TABLE varneth_changes", "DROP TABLE varneth_serial",
+          "UPDATE \"cash.DBF\" SET AMT = 5 WHERE ZJZH = 'A'",
+          "CREATE TABLE varneth_journal (serial INTEGER PRIMARY KEY, time TEXT NOT NULL, account TEXT NOT "
+          "NULL, action TEXT NOT NULL, barrier INTEGER NOT NULL, parts INTEGER NOT NULL, bytes INTEGER NOT "
+          "NULL)",
+          "CREATE TABLE varneth_changes (serial INTEGER NOT NULL, tbl TEXT NOT NULL, columns TEXT NOT NULL, "
+          "rows INTEGER NOT NULL, data BLOB NOT NULL)",
+          "CREATE TABLE varneth_serial (last INTEGER NOT NULL, bytes INTEGER NOT NULL)",
+          "INSERT INTO varneth_serial VALUES (7, 40)",
+          "INSERT INTO varneth_journal VALUES (7, '2026-12-01 09:00:00', '我的帐户', '旧', 0, 1, 40)"})
+        db().execute(sql);
+    Statement old(db(), "INSERT INTO varneth_changes VALUES (7, 'cash.DBF', ?, 1, ?)");
+    old.bind(1, Value("ZJZH\tAMT\tN"));
+    old.bind(2, Value(encodeChanges(change)));
+    old.step();
+    const auto listed = [this] {
+        Action look(engine, Action::Mode::Read);
+        std::string out;
+        for (const auto& e : history::History(engine).entries())
+            out += std::to_string(e.serial) + " " + e.action + " " + e.rowsText() + "\n";
+        return out;
+    };
+    EXPECT_EQ(listed(), "7 旧 cash.DBF:1\n");
+    act("新", [](Cursor& c, Cursor&) { set(c, "B", 1.0); });
+    EXPECT_EQ(listed(), "8 新 cash.DBF:1\n7 旧 cash.DBF:1\n");
+    prompter.expectAnswers({true});
+    ASSERT_TRUE(history::undo(engine, 7, prompter));
+    EXPECT_EQ(dump(), before);
+}
+
 TEST_F(HistoryTest, BarrierStopsUndoAndDropsNothing) {
     act("前", [](Cursor& c, Cursor&) { set(c, "A", 1.0); });
     const std::int64_t before = newest();
@@ -318,7 +408,7 @@ TEST_F(HistoryTest, AccountsAndTheirPasswordHashesNeverReachTheJournal) {
         z.post();
     }
     EXPECT_EQ(count(), start);
-    Statement st(db(), "SELECT count(*) FROM varneth_changes WHERE instr(data, 'hash-of-secret') > 0");
+    Statement st(db(), "SELECT count(*) FROM varneth_journal WHERE instr(data, 'hash-of-secret') > 0");
     ASSERT_TRUE(st.step());
     EXPECT_EQ(st.column(0).toInt(), 0);
 }
