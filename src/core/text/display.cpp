@@ -106,7 +106,7 @@ NumberKind kindOfField(std::string_view field) {
         {"交易费", Money},       {"成交金额", Money},     {"折扣价值", Money}, {"均价1", Price},
         {"均价2", Price},        {"成交价", Price},       {"折扣率", Price},   {"货币比率", Price},
         {"市值百分比", Percent}, {"折扣百分比", Percent}, {"ASSET", Money},    {"A_PRICE", Price},
-        {"ZZL", Percent},
+        {"ZZL", Percent},        {"COST3", Money},
     };
     for (const auto& [name, kind] : kinds)
         if (sameName(field, name)) return kind;
