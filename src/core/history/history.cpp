@@ -51,8 +51,7 @@ struct TablePart {
 // A journal last written before its entries became one row each: reading does not bring it up to
 // date (the next writing action does).
 bool oldJournal(Database& db) {
-    Statement st(db, "SELECT count(*) FROM pragma_table_info('varneth_journal') WHERE name = 'data'");
-    return st.step() && st.column(0).toInt() == 0;
+    return !storage::hasColumn(db, storage::kJournalTable, "data");
 }
 
 std::vector<TablePart> partsOf(Database& db, std::int64_t serial) {

@@ -365,7 +365,7 @@ void Database::beginAction(bool write) {
     waitNotified_ = false;
     if (rc != SQLITE_OK) fail("无法开始事务");
     inTransaction_ = true;
-    if (capture_ && write) capture_->start();
+    if (capture_ && write && engine_->journalling()) capture_->start();
     try {
         refreshIfChangedElsewhere();
     } catch (...) {

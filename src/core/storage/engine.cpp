@@ -8,6 +8,7 @@
 #include "storage/cursor.h"
 #include "storage/error.h"
 #include "storage/journal.h"
+#include "storage/names.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 
@@ -37,6 +38,7 @@ void Engine::bind(Alias alias, const std::filesystem::path& directory, bool crea
 }
 
 void Engine::unbind(Alias alias) {
+    limit_.known = false;  // also for bind, which comes here first
     auto it = bindings_.find(alias);
     if (it == bindings_.end()) return;
     it->second.db->commit();
@@ -85,6 +87,7 @@ void Engine::commitAll() {
 }
 
 void Engine::rollbackAll() {
+    limit_.known = false;  // it may have been read from what is rolled back
     for (auto& [alias, b] : bindings_) b.db->rollback();
 }
 
@@ -107,22 +110,25 @@ std::vector<Database*> distinctDatabases(const std::map<Alias, std::shared_ptr<D
 
 std::int64_t Engine::journalLimitMb() {
     if (!isBound(Alias::Curr)) return kDefaultJournalMb;
-    // Asked at every action: prepared once.
+    Database& settingsDb = database(Alias::Curr);
+    // Another program's change is noticed only when an action begins.
+    if (depth_ > 0 && limit_.known && limit_.seen == settingsDb.changesElsewhere()) return limit_.mb;
     Statement& exists =
-        database(Alias::Curr)
-            .cached("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+        settingsDb.cached("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
     exists.reset();
     exists.bind(1, Value(kSettingsTable));
     const bool found = exists.step();
     exists.reset();
-    if (!found) return kDefaultJournalMb;
-    Statement& st = database(Alias::Curr).cached("SELECT PARA FROM \"parameter.DBF\" WHERE NAME = ?");
-    st.reset();
-    st.bind(1, Value(kLimitRow));
     std::optional<std::int64_t> mb;
-    if (st.step()) mb = text::parseInteger(text::trim(st.column(0).toString()));
-    st.reset();
-    return mb && *mb > 0 ? *mb : kDefaultJournalMb;
+    if (found) {
+        Statement& st = settingsDb.cached("SELECT PARA FROM \"parameter.DBF\" WHERE NAME = ?");
+        st.reset();
+        st.bind(1, Value(kLimitRow));
+        if (st.step()) mb = text::parseInteger(text::trim(st.column(0).toString()));
+        st.reset();
+    }
+    limit_ = {true, settingsDb.changesElsewhere(), mb && *mb > 0 ? *mb : kDefaultJournalMb};
+    return limit_.mb;
 }
 
 void Engine::setJournalLimitMb(std::int64_t mb) {
@@ -134,10 +140,12 @@ void Engine::setJournalLimitMb(std::int64_t mb) {
     }
     settings.setValue("PARA", std::to_string(mb));
     settings.post();
+    limit_.known = false;
 }
 
 void Engine::writeJournal() {
     const bool barrier = std::exchange(barrier_, false);
+    if (!journalling_) limit_.known = false;  // its changes go unseen
     if (!journalling_ || !writing_) return;
     std::map<Alias, std::shared_ptr<Database>> bound;
     for (auto& [alias, b] : bindings_)
@@ -146,6 +154,8 @@ void Engine::writeJournal() {
     std::vector<std::pair<Database*, std::vector<TableChanges>>> parts;
     for (Database* db : databases) {
         auto changes = db->capture()->take();
+        for (const auto& t : changes)
+            if (sameName(t.table, kSettingsTable)) limit_.known = false;
         if (barrier || !changes.empty()) parts.emplace_back(db, std::move(changes));
     }
     if (parts.empty()) return;

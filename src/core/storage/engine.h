@@ -53,6 +53,7 @@ public:
     // database it changed, in the same transaction, all under one serial. The labeller names the
     // action when it begins (who, when, which button or command).
     void setLabeller(std::function<JournalLabel()> labeller) { labeller_ = std::move(labeller); }
+    // Off, actions begun from then on neither capture their changes nor leave entries.
     void setJournalling(bool on) { journalling_ = on; }
     bool journalling() const { return journalling_; }
     // Makes the running action leave an entry in every database that undo never reaches past
@@ -84,6 +85,13 @@ private:
     JournalLabel label_;
     bool journalling_ = true;
     bool barrier_ = false;
+    // The size limit as last read, while nothing could have changed it: read at every action it
+    // cost a busy journal two queries a press.
+    struct LimitRead {
+        bool known = false;
+        std::uint64_t seen = 0;  // the program directory's changesElsewhere() then
+        std::int64_t mb = 0;
+    } limit_;
 };
 
 // The scope of one user action: one transaction per database, begun when the outermost scope

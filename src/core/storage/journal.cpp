@@ -136,39 +136,6 @@ Record image(sqlite3* db, bool after) {
     return r;
 }
 
-bool sameSqliteValue(sqlite3_value* a, sqlite3_value* b) {
-    const int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
-    const bool numbers =
-        (ta == SQLITE_INTEGER || ta == SQLITE_FLOAT) && (tb == SQLITE_INTEGER || tb == SQLITE_FLOAT);
-    if (numbers) {
-        if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER)
-            return sqlite3_value_int64(a) == sqlite3_value_int64(b);
-        return sqlite3_value_double(a) == sqlite3_value_double(b);
-    }
-    if (ta != tb) return false;
-    if (ta == SQLITE_NULL) return true;
-    const int n = sqlite3_value_bytes(a);
-    if (n != sqlite3_value_bytes(b)) return false;
-    const void* pa =
-        ta == SQLITE_BLOB ? sqlite3_value_blob(a) : static_cast<const void*>(sqlite3_value_text(a));
-    const void* pb =
-        ta == SQLITE_BLOB ? sqlite3_value_blob(b) : static_cast<const void*>(sqlite3_value_text(b));
-    return n == 0 || std::memcmp(pa, pb, static_cast<std::size_t>(n)) == 0;
-}
-
-// An UPDATE that rewrote a row with its own values (whole-table SQL does) is not worth a copy.
-bool rowUnchanged(sqlite3* db) {
-    const int n = sqlite3_preupdate_count(db);
-    for (int i = 0; i < n; ++i) {
-        sqlite3_value *before = nullptr, *after = nullptr;
-        if (sqlite3_preupdate_old(db, i, &before) != SQLITE_OK ||
-            sqlite3_preupdate_new(db, i, &after) != SQLITE_OK)
-            return false;
-        if (!before || !after || !sameSqliteValue(before, after)) return false;
-    }
-    return true;
-}
-
 // A change cancelled within the action (a row inserted and deleted again).
 bool gone(const RowChange& c) {
     return c.before.empty() && c.after.empty();
@@ -344,15 +311,18 @@ void ChangeCapture::record(sqlite3* db, int op, const char* table, std::int64_t 
         recordRemoval(p, oldKey, image(db, false));
         recordArrival(p, newKey, image(db, true));
     } else {
-        if (rowUnchanged(db)) return;
         Record after = image(db, true);
         auto it = p.byRowid.find(oldKey);
         if (it != p.byRowid.end() && !gone(p.rows[it->second])) {
             p.rows[it->second].after = std::move(after);
             return;
         }
+        // Each image is read once: comparing field by field first would read both twice for the
+        // rows that did change, which are nearly all.
+        Record before = image(db, false);
+        if (sameRecord(before, after)) return;
         p.byRowid[oldKey] = p.rows.size();
-        p.rows.push_back({RowChange::Kind::Update, oldKey, image(db, false), std::move(after)});
+        p.rows.push_back({RowChange::Kind::Update, oldKey, std::move(before), std::move(after)});
     }
 }
 
@@ -435,8 +405,8 @@ void JournalWriter::forget() {
     known_ = false;
 }
 
-bool JournalWriter::hasColumn(const char* table, const char* column) {
-    Statement& st = db_.cached("SELECT count(*) FROM pragma_table_info(?) WHERE name = ?");
+bool hasColumn(Database& db, const char* table, const char* column) {
+    Statement& st = db.cached("SELECT count(*) FROM pragma_table_info(?) WHERE name = ?");
     st.reset();
     st.bind(1, Value(table));
     st.bind(2, Value(column));
@@ -457,7 +427,7 @@ void JournalWriter::ensureTables() {
           "CREATE INDEX IF NOT EXISTS varneth_changes_serial ON varneth_changes (serial)",
           "CREATE TABLE IF NOT EXISTS varneth_serial (last INTEGER NOT NULL)"})
         run(db_.cached(sql));
-    if (!hasColumn(kJournalTable, "upto")) {
+    if (!hasColumn(db_, kJournalTable, "upto")) {
         // Older journals: the running total is counted once, in serial order.
         for (const char* sql :
              {"ALTER TABLE varneth_journal ADD COLUMN upto INTEGER NOT NULL DEFAULT 0",
@@ -469,7 +439,8 @@ void JournalWriter::ensureTables() {
               "char(10)) FROM varneth_changes c WHERE c.serial = varneth_journal.serial), '')"})
             run(db_.cached(sql));
     }
-    if (hasColumn(kSerialTable, "bytes")) run(db_.cached("ALTER TABLE varneth_serial DROP COLUMN bytes"));
+    if (hasColumn(db_, kSerialTable, "bytes"))
+        run(db_.cached("ALTER TABLE varneth_serial DROP COLUMN bytes"));
     if (number(db_, "SELECT count(*) FROM varneth_serial") == 0)
         run(db_.cached(
             "INSERT INTO varneth_serial (last) SELECT coalesce(max(serial), 0) FROM varneth_journal"));

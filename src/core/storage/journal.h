@@ -92,6 +92,9 @@ struct StoredPart {
 std::string encodeEntry(const std::vector<StoredPart>& parts);
 std::vector<StoredPart> decodeEntry(std::string_view blob);
 
+// Whether a stored table has the column: tells a journal written by an older release.
+bool hasColumn(Database& db, const char* table, const char* column);
+
 // The journal rows of one database, written inside the running action. What a small action must
 // not pay for again (the journal's tables being there, each table's column names) is kept while
 // the database's schema stays as it was, whoever changes it. An entry is one row: a small action
@@ -118,7 +121,6 @@ public:
 
 private:
     void ensureTables();
-    bool hasColumn(const char* table, const char* column);
     const std::string& columnNames(const std::string& table);
 
     Database& db_;

@@ -237,6 +237,42 @@ TEST_F(HistoryTest, TheLimitDropsTheOldestEntriesButKeepsTheNewest) {
     EXPECT_EQ(prompter.messages.back(), "第4号操作不在操作历史中。");
 }
 
+// The limit is kept between actions: one written by hand, by another program or undone must count.
+TEST_F(HistoryTest, TheLimitAsChangedByHandAnotherProgramOrUndoCountsAtTheNextAction) {
+    testsupport::TempDir programDir;
+    engine.bind(Alias::Curr, programDir.path(), true);
+    engine.database(Alias::Curr).createTable(*findTable("parameter.DBF"));
+    const auto limitInAction = [&] {
+        Action look(engine, Action::Mode::Read);
+        return engine.journalLimitMb();
+    };
+    EXPECT_EQ(limitInAction(), 64);
+    {
+        name = "手改";
+        Action action(engine);
+        EXPECT_EQ(engine.journalLimitMb(), 64);
+        engine.database(Alias::Curr)
+            .execute("INSERT INTO \"parameter.DBF\" (NAME, PARA) VALUES ('histmb', '2')");
+    }
+    EXPECT_EQ(limitInAction(), 2);
+    Engine other;
+    other.bind(Alias::Curr, programDir.path());
+    other.setLabeller([] { return JournalLabel{"2026-12-08 09:05:00", "别的程序", "history limit 3"}; });
+    {
+        Action action(other);
+        other.setJournalLimitMb(3);
+    }
+    EXPECT_EQ(limitInAction(), 3);
+    std::int64_t newest = 0;
+    {
+        Action look(engine, Action::Mode::Read);
+        newest = history::History(engine).entries().front().serial;
+    }
+    prompter.expectAnswers({true});
+    ASSERT_TRUE(history::undo(engine, newest, prompter));
+    EXPECT_EQ(limitInAction(), 2);
+}
+
 // What the journal keeps between actions (its tables, each table's columns, the last serial) must
 // follow another program's schema change and entries.
 TEST_F(HistoryTest, AnotherProgramsNewColumnAndEntriesAreSeenByTheNextAction) {
